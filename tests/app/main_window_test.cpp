@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "fixtures/sandbox.h"
+#include "shell/app_settings.h"
+#include "shell/main_window.h"
+#include "shell/settings_store.h"
+
+namespace {
+
+struct MainWindowTest : ::testing::Test {
+    Sandbox sandbox;
+    AppSettings settings;
+    void SetUp() override { UseSettingsFile(sandbox / "settings.reg"); }
+    void TearDown() override { UseSettingsFile(SettingsStore::DefaultFilePath()); }
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, StartsAtLeastMinimumSizeInsideTheWorkArea)
+{
+    settings.windowPosX = 5000;
+    settings.windowPosY = -300;
+    settings.windowWidth = 100;
+    settings.windowHeight = 100;
+    MainWindow window(settings);
+    window.PlaceAtStart(false);
+    EXPECT_EQ(window.windowTitle(), "VistrelViewer");
+    const QRect frame = window.frameGeometry();
+    EXPECT_GE(frame.width(), 800);
+    EXPECT_GE(frame.height(), 600);
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(frame.x(), std::max(work.x(), work.right() + 1 - frame.width()));
+    EXPECT_EQ(frame.y(), work.y());
+}
+
+TEST_F(MainWindowTest, FirstStartIsCentred)
+{
+    MainWindow window(settings);
+    window.PlaceAtStart(true);
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    const WindowRect expected = PlaceInWorkArea({0, 0, 800, 600}, {work.x(), work.y(), work.width(), work.height()}, true);
+    EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(expected.x, expected.y));
+}
+
+TEST_F(MainWindowTest, RefusedCloseSavesNothing)
+{
+    MainWindow window(settings);
+    window.SetPaneCloseQuery([] { return false; });
+    window.show();
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.isVisible());
+    uint32_t number = 0;
+    EXPECT_EQ(RegistryReadDword(number, "CurrentSettings\\WindowWidth", 0), 0);
+}
+
+TEST_F(MainWindowTest, AcceptedCloseSavesGeometryAndCurrentFolder)
+{
+    MainWindow window(settings);
+    window.PlaceAtStart(false);
+    window.OpenFolder(sandbox.Path());
+    window.SetPaneCloseQuery([] { return true; });
+    window.show();
+    EXPECT_TRUE(window.close());
+    AppSettings reread;
+    ReadStartupSettings(reread);
+    EXPECT_EQ(reread.startFolder, sandbox.Path());
+    EXPECT_EQ(reread.windowWidth, window.frameGeometry().width());
+    EXPECT_EQ(reread.windowPosX, window.frameGeometry().x());
+}
+
+TEST_F(MainWindowTest, PostedTextWaitsForItsCommand)
+{
+    const std::string picture = sandbox.WriteFile("2006/DSCF0001.JPG", "x");
+    MainWindow window(settings);
+    window.OpenFolder(sandbox.Path());
+    EXPECT_EQ(window.ReceiveCopyData("<POST>\"" + picture + "\""), 0);
+    EXPECT_EQ(window.CurrentFolder(), sandbox.Path());
+    EXPECT_EQ(window.ViewMode(), 0);
+
+    EXPECT_TRUE(window.Dispatcher().Dispatch(kCommandProcessForwardedText));
+    EXPECT_EQ(window.CurrentFolder(), sandbox / "2006");
+    EXPECT_EQ(window.FocusedPath(), picture);
+    EXPECT_EQ(window.ViewMode(), 1);
+    EXPECT_EQ(window.CommandLine(), "\"" + picture + "\"");
+}
+
+TEST_F(MainWindowTest, TextWithoutPostIsProcessedAtOnce)
+{
+    const std::string folder = sandbox.MakeFolder("card/DCIM");
+    MainWindow window(settings);
+    EXPECT_EQ(window.ReceiveCopyData(folder), 0);
+    EXPECT_EQ(window.CurrentFolder(), folder);
+    EXPECT_EQ(window.ViewMode(), 0);
+}
+
+TEST_F(MainWindowTest, CaptureAtStartRunsTheServiceOnce)
+{
+    MainWindow window(settings);
+    int runs = 0;
+    window.Dispatcher().SetServiceRunner([&](std::string_view name) {
+        runs += name == "AutoCaptureDS";
+        return true;
+    });
+    window.SetCommandLine("/w");
+    window.RunStartupPreScan("/w");
+    window.ProcessCommandLine("/w", false);
+    EXPECT_EQ(runs, 1);
+    EXPECT_TRUE(window.CaptureAtStart());
+    EXPECT_EQ(window.AutoCaptureCommandLine(), "/w");
+}
