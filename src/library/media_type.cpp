@@ -29,8 +29,7 @@ constexpr std::array<ExtensionRow, 16> kExtensionMap = {{
     {"rag", "RAG"},
 }};
 
-template <size_t N>
-bool IsOneOf(std::string_view typeName, const std::array<std::string_view, N>& names)
+template <size_t N> bool IsOneOf(std::string_view typeName, const std::array<std::string_view, N>& names)
 {
     for (std::string_view name : names) {
         if (name == typeName)

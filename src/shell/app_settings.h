@@ -12,11 +12,11 @@ struct AppSettings {
     int32_t windowWidth = 800;
     int32_t windowHeight = 600;
     int32_t windowLWidth = 0;
-    int32_t thumbnailSize = 1;   // thumbnail size code of the thumbnail view
-    int32_t viewMode = 0;        // 0 thumbnails, 1 preview, 2 report
-    int32_t pmMode = 0;          // 1 in period mode
-    int32_t menuPanel = 1;       // 1 when the left panel shows the menu panel
-    int32_t yearDirection = -1;  // -1 or 1
+    int32_t thumbnailSize = 1;  // thumbnail size code of the thumbnail view
+    int32_t viewMode = 0;       // 0 thumbnails, 1 preview, 2 report
+    int32_t pmMode = 0;         // 1 in period mode
+    int32_t menuPanel = 1;      // 1 when the left panel shows the menu panel
+    int32_t yearDirection = -1; // -1 or 1
     int32_t sortType = 0;
     int32_t maxThumbnailCache = 1024;
     bool dpofUse = false;        // on exactly when the stored text is "1"

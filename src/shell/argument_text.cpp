@@ -19,8 +19,8 @@ std::string AbsoluteWhenExisting(const std::string& argument)
 
 void AppendQuotedWhenNeeded(std::string& line, const std::string& argument)
 {
-    const bool needsQuotes = argument.empty() || argument.find(' ') != std::string::npos
-        || argument.front() == '"';
+    const bool needsQuotes
+        = argument.empty() || argument.find(' ') != std::string::npos || argument.front() == '"';
     if (needsQuotes)
         line += '"';
     line += argument;
@@ -74,13 +74,13 @@ std::vector<std::string> TokenizeArguments(std::string_view argumentText)
         std::string_view token;
         if (argumentText[pos] == '"') {
             end = argumentText.find('"', pos + 1);
-            token = argumentText.substr(pos + 1, end == std::string_view::npos ? std::string_view::npos
-                                                                             : end - pos - 1);
+            token = argumentText.substr(
+                pos + 1, end == std::string_view::npos ? std::string_view::npos : end - pos - 1);
             pos = end == std::string_view::npos ? argumentText.size() : end + 1;
         } else {
             end = argumentText.find(' ', pos);
-            token = argumentText.substr(pos, end == std::string_view::npos ? std::string_view::npos
-                                                                         : end - pos);
+            token = argumentText.substr(pos,
+                                        end == std::string_view::npos ? std::string_view::npos : end - pos);
             pos = end == std::string_view::npos ? argumentText.size() : end;
         }
         if (!token.empty())

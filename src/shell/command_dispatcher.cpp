@@ -21,8 +21,8 @@ bool CommandDispatcher::Dispatch(int command)
 
 void CommandDispatcher::Post(int command)
 {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [this, command] { Dispatch(command); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [this, command] { Dispatch(command); }, Qt::QueuedConnection);
 }
 
 bool CommandDispatcher::RunService(std::string_view name)

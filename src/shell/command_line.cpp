@@ -81,8 +81,7 @@ CommandLineAction PreScanCommandLine(std::string_view argumentText, const Comman
 }
 
 CommandLineAction InterpretCommandLine(std::string_view argumentText, bool forwarded,
-                                       const CommandLineEnvironment& env,
-                                       std::string_view picturesFolder)
+                                       const CommandLineEnvironment& env, std::string_view picturesFolder)
 {
     bool desktopOption = false;
     bool openOption = false;

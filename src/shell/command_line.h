@@ -29,27 +29,27 @@ inline constexpr std::string_view kServicePrint = "Print";
 struct CommandLineAction {
     enum class Kind {
         Nothing,
-        RefreshPanels,        // no path at start: refresh the folder or period panels
-        RunService,           // run `service`; see the flags
-        KeepCaptureText,      // capture already ran at start: only keep the capture text
-        UpdateAllIndexes,     // update the date index for all folders, refresh the period panel
-        PreviewOnly,          // forwarded with the open option: switch to the preview, repaint
-        ShowFile,             // make `path` the focused item in the preview
-        OpenFolder,           // open `path` as the current folder
+        RefreshPanels,    // no path at start: refresh the folder or period panels
+        RunService,       // run `service`; see the flags
+        KeepCaptureText,  // capture already ran at start: only keep the capture text
+        UpdateAllIndexes, // update the date index for all folders, refresh the period panel
+        PreviewOnly,      // forwarded with the open option: switch to the preview, repaint
+        ShowFile,         // make `path` the focused item in the preview
+        OpenFolder,       // open `path` as the current folder
     };
 
     Kind kind = Kind::Nothing;
     std::string service;
     std::string path;
-    bool keepCaptureText = false;    // copy the whole text to the auto-capture command line
-    bool setsCaptureAtStart = false; // the start-up pre-scan ran the capture service
+    bool keepCaptureText = false;     // copy the whole text to the auto-capture command line
+    bool setsCaptureAtStart = false;  // the start-up pre-scan ran the capture service
     bool refreshAfterCapture = false; // update the index of the update folder, list again
     bool loadAllDetailsFirst = false; // slide show in period mode: load every item's details
     bool stopPlayback = false;
-    bool openFileFolder = false;     // ShowFile: open the file's folder first
-    bool switchToPreview = false;    // ShowFile: the view mode becomes Preview
-    bool refreshPanels = false;      // ShowFile / OpenFolder: refresh the panels first
-    bool viaPicturesFolder = false;  // OpenFolder: show it below the Pictures folder in the tree
+    bool openFileFolder = false;    // ShowFile: open the file's folder first
+    bool switchToPreview = false;   // ShowFile: the view mode becomes Preview
+    bool refreshPanels = false;     // ShowFile / OpenFolder: refresh the panels first
+    bool viaPicturesFolder = false; // OpenFolder: show it below the Pictures folder in the tree
 
     friend bool operator==(const CommandLineAction&, const CommandLineAction&) = default;
 };
@@ -60,8 +60,7 @@ CommandLineAction PreScanCommandLine(std::string_view argumentText, const Comman
 // The full option interpreter; forwarded is true for text that came from another process.
 // `picturesFolder` is the user's Pictures folder (may be empty).
 CommandLineAction InterpretCommandLine(std::string_view argumentText, bool forwarded,
-                                       const CommandLineEnvironment& env,
-                                       std::string_view picturesFolder);
+                                       const CommandLineEnvironment& env, std::string_view picturesFolder);
 
 // Canonicalisation on the real file system: absolute, lexically normal, existing; else empty.
 std::string CanonicalisePath(std::string_view path);

@@ -208,18 +208,10 @@ void MainWindow::Execute(const CommandLineAction& action)
     switch (action.kind) {
     case Kind::Nothing:
     case Kind::RefreshPanels:
-    case Kind::UpdateAllIndexes:
-        update();
-        break;
-    case Kind::KeepCaptureText:
-        m_autoCaptureCommandLine = m_commandLine;
-        break;
-    case Kind::RunService:
-        RunServiceAction(action);
-        break;
-    case Kind::PreviewOnly:
-        SetViewMode(1);
-        break;
+    case Kind::UpdateAllIndexes: update(); break;
+    case Kind::KeepCaptureText: m_autoCaptureCommandLine = m_commandLine; break;
+    case Kind::RunService: RunServiceAction(action); break;
+    case Kind::PreviewOnly: SetViewMode(1); break;
     case Kind::ShowFile:
         if (action.switchToPreview)
             SetViewMode(1);
@@ -228,8 +220,6 @@ void MainWindow::Execute(const CommandLineAction& action)
         m_focusedPath = action.path;
         update();
         break;
-    case Kind::OpenFolder:
-        OpenFolder(action.path);
-        break;
+    case Kind::OpenFolder: OpenFolder(action.path); break;
     }
 }

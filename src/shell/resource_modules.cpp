@@ -15,10 +15,9 @@ namespace {
 
 // Each kind of item has a small and a large form.
 constexpr std::array<std::string_view, 18> kItemIconNames = {
-    "ICON_DATE_S",   "ICON_DATE_L",   "ICON_MOVIE_S",   "ICON_MOVIE_L",  "ICON_SOUND_S",
-    "ICON_SOUND_L",  "ICON_TIFF16_S", "ICON_TIFF16_L",  "ICON_TIFF16V_S", "ICON_TIFF16V_L",
-    "ICON_RAW_S",    "ICON_RAW_L",    "ICON_RAWV_S",    "ICON_RAWV_L",   "ICON_ADOBE_S",
-    "ICON_ADOBE_L",  "ICON_ADOBEV_S", "ICON_ADOBEV_L",
+    "ICON_DATE_S",   "ICON_DATE_L",   "ICON_MOVIE_S",   "ICON_MOVIE_L",   "ICON_SOUND_S",  "ICON_SOUND_L",
+    "ICON_TIFF16_S", "ICON_TIFF16_L", "ICON_TIFF16V_S", "ICON_TIFF16V_L", "ICON_RAW_S",    "ICON_RAW_L",
+    "ICON_RAWV_S",   "ICON_RAWV_L",   "ICON_ADOBE_S",   "ICON_ADOBE_L",   "ICON_ADOBEV_S", "ICON_ADOBEV_L",
 };
 
 std::map<std::string, QIcon, std::less<>>& ItemIcons()

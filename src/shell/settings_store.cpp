@@ -137,8 +137,7 @@ bool Unquote(std::string_view line, size_t& pos, std::string& out)
             pos += 2;
             break;
         }
-        default:
-            return false;
+        default: return false;
         }
     }
     return false;

@@ -7,13 +7,13 @@
 // registers its own step when it starts; the steps then run in this fixed order, whichever
 // registered first.
 enum class ShutdownStep {
-    FreeStartupService,       // the start-up customisation service
-    FreeStartupToolServices,  // the "open as run" and tool services
-    PauseBackgroundLoader,    // the thumbnail worker stops taking jobs
+    FreeStartupService,      // the start-up customisation service
+    FreeStartupToolServices, // the "open as run" and tool services
+    PauseBackgroundLoader,   // the thumbnail worker stops taking jobs
     CloseFolderWatch,
     ReleasePlayback,
-    UnloadOutsideModules,     // face detection and date index
-    StopBackgroundLoader,     // its thread ends (or is given up on after 1000 ms)
+    UnloadOutsideModules, // face detection and date index
+    StopBackgroundLoader, // its thread ends (or is given up on after 1000 ms)
     Count
 };
 

@@ -149,13 +149,16 @@ void SingleInstance::ReadMessages(QLocalSocket* socket)
         case kCommand:
             if (payload.size() == 4 && onCommand) {
                 const int command = static_cast<int>(ReadLength(payload, 0));
-                QMetaObject::invokeMethod(this, [this, command] { if (onCommand) onCommand(command); },
-                                          Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, command] {
+                        if (onCommand)
+                            onCommand(command);
+                    },
+                    Qt::QueuedConnection);
             }
             break;
-        default:
-            socket->abort();
-            return;
+        default: socket->abort(); return;
         }
     }
 }

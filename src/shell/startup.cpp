@@ -24,22 +24,22 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: VistrelViewer [OPTION]... [FOLDER | FILE]\n"
-    "Browse and organise the pictures, movies and sounds of a folder or a camera card.\n"
-    "\n"
-    "  FOLDER        open this folder\n"
-    "  FILE          open the folder of this picture, movie or sound and show it enlarged\n"
-    "  /Open         with a FILE handed to a running browser: only show it enlarged\n"
-    "  /Desktop      show the FOLDER below the Pictures folder in the folder tree\n"
-    "  /SlideShow, /Print, /SendMail\n"
-    "                run that service on the current selection\n"
-    "  /UpdatePM     bring the date index of all folders up to date\n"
-    "  /m, /w, /d    start the camera auto-capture service\n"
-    "  --help        show this help and exit\n"
-    "  --version     show the version and exit\n"
-    "\n"
-    "When a browser is already running, the command line is handed to it.\n";
+constexpr const char* kUsage
+    = "Usage: VistrelViewer [OPTION]... [FOLDER | FILE]\n"
+      "Browse and organise the pictures, movies and sounds of a folder or a camera card.\n"
+      "\n"
+      "  FOLDER        open this folder\n"
+      "  FILE          open the folder of this picture, movie or sound and show it enlarged\n"
+      "  /Open         with a FILE handed to a running browser: only show it enlarged\n"
+      "  /Desktop      show the FOLDER below the Pictures folder in the folder tree\n"
+      "  /SlideShow, /Print, /SendMail\n"
+      "                run that service on the current selection\n"
+      "  /UpdatePM     bring the date index of all folders up to date\n"
+      "  /m, /w, /d    start the camera auto-capture service\n"
+      "  --help        show this help and exit\n"
+      "  --version     show the version and exit\n"
+      "\n"
+      "When a browser is already running, the command line is handed to it.\n";
 
 int g_signalPipe[2] = {-1, -1};
 

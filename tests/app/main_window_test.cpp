@@ -41,7 +41,8 @@ TEST_F(MainWindowTest, FirstStartIsCentred)
     MainWindow window(settings);
     window.PlaceAtStart(true);
     const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
-    const WindowRect expected = PlaceInWorkArea({0, 0, 800, 600}, {work.x(), work.y(), work.width(), work.height()}, true);
+    const WindowRect expected
+        = PlaceInWorkArea({0, 0, 800, 600}, {work.x(), work.y(), work.width(), work.height()}, true);
     EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(expected.x, expected.y));
 }
 

@@ -5,13 +5,14 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include "shell/resource_modules.h"
 #include "shell/replace_text.h"
+#include "shell/resource_modules.h"
 #include "shell/string_table.h"
 
 TEST(ReplaceText, LocalisesTheWindowAndEveryDescendantWithAKey)
 {
-    LanguageStrings().Parse("TEST_RT_Title,\"Copy to folder\"\nTEST_RT_Ok,\"OK\"\nTEST_RT_Label,\"Where to?\"\n");
+    LanguageStrings().Parse(
+        "TEST_RT_Title,\"Copy to folder\"\nTEST_RT_Ok,\"OK\"\nTEST_RT_Label,\"Where to?\"\n");
     QWidget window;
     window.setWindowTitle("TEST_RT_Title");
     auto* layout = new QVBoxLayout(&window);
@@ -20,7 +21,8 @@ TEST(ReplaceText, LocalisesTheWindowAndEveryDescendantWithAKey)
     auto* plain = new QPushButton("Not a key");
     auto* inner = new QWidget;
     auto* nested = new QLabel("TEST_RT_Ok", inner);
-    for (QWidget* child : {static_cast<QWidget*>(label), static_cast<QWidget*>(ok), static_cast<QWidget*>(plain), inner})
+    for (QWidget* child :
+         {static_cast<QWidget*>(label), static_cast<QWidget*>(ok), static_cast<QWidget*>(plain), inner})
         layout->addWidget(child);
 
     ReplaceText(&window);

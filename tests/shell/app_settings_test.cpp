@@ -49,8 +49,8 @@ TEST_F(AppSettingsTest, SmallCacheIsRaisedAndWrittenBackRaised)
 
 TEST_F(AppSettingsTest, DpofIsOnOnlyForExactlyOne)
 {
-    for (const auto& [text, expected] : {std::pair{"1", true}, std::pair{"1 ", false},
-                                         std::pair{"yes", false}, std::pair{"01", false}}) {
+    for (const auto& [text, expected] :
+         {std::pair{"1", true}, std::pair{"1 ", false}, std::pair{"yes", false}, std::pair{"01", false}}) {
         RegistryWriteString("CurrentSettings\\DPOFUse", text);
         AppSettings settings;
         ReadStartupSettings(settings);

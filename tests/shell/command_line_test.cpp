@@ -12,10 +12,10 @@ using Kind = CommandLineAction::Kind;
 CommandLineEnvironment FakeFileSystem(bool serviceRunning = false, bool captureAtStart = false,
                                       bool periodMode = false)
 {
-    static const std::set<std::string> kFolders = {"/home/me/Pictures", "/home/me/Pictures/2006",
-                                                   "/media/card/DCIM", "/home/me/folder.jpg"};
-    static const std::set<std::string> kFiles = {"/home/me/Pictures/2006/DSCF0001.JPG",
-                                                 "/home/me/notes.txt", "/home/me/Pictures/clip.avi"};
+    static const std::set<std::string> kFolders
+        = {"/home/me/Pictures", "/home/me/Pictures/2006", "/media/card/DCIM", "/home/me/folder.jpg"};
+    static const std::set<std::string> kFiles
+        = {"/home/me/Pictures/2006/DSCF0001.JPG", "/home/me/notes.txt", "/home/me/Pictures/clip.avi"};
     CommandLineEnvironment env;
     env.serviceRunning = serviceRunning;
     env.captureAtStart = captureAtStart;
@@ -37,7 +37,8 @@ CommandLineAction Interpret(std::string_view text, bool forwarded, const Command
 
 TEST(PreScan, PictureFileOpensItsFolderInThePreview)
 {
-    const CommandLineAction action = PreScanCommandLine("/home/me/Pictures/2006/DSCF0001.JPG", FakeFileSystem());
+    const CommandLineAction action
+        = PreScanCommandLine("/home/me/Pictures/2006/DSCF0001.JPG", FakeFileSystem());
     EXPECT_EQ(action.kind, Kind::ShowFile);
     EXPECT_EQ(action.path, "/home/me/Pictures/2006/DSCF0001.JPG");
     EXPECT_TRUE(action.openFileFolder && action.switchToPreview && action.refreshPanels);
@@ -55,8 +56,8 @@ TEST(PreScan, FoldersOpenAndPlainFilesOpenTheirFolder)
 
 TEST(PreScan, OnlyTheFirstExistingPathCounts)
 {
-    const CommandLineAction action =
-        PreScanCommandLine("/nowhere /Print /media/card/DCIM /home/me/Pictures", FakeFileSystem());
+    const CommandLineAction action
+        = PreScanCommandLine("/nowhere /Print /media/card/DCIM /home/me/Pictures", FakeFileSystem());
     EXPECT_EQ(action.path, "/media/card/DCIM");
     EXPECT_EQ(PreScanCommandLine("/nowhere /Open", FakeFileSystem()).kind, Kind::RefreshPanels);
 }
@@ -74,7 +75,8 @@ TEST(PreScan, CaptureOptionRunsTheCaptureServiceUnlessOneIsRunning)
 
 TEST(InterpretCommandLine, ActionOptionsEndTheInterpretation)
 {
-    const CommandLineAction print = Interpret("/Print /home/me/Pictures/2006/DSCF0001.JPG", false, FakeFileSystem());
+    const CommandLineAction print
+        = Interpret("/Print /home/me/Pictures/2006/DSCF0001.JPG", false, FakeFileSystem());
     EXPECT_EQ(print.kind, Kind::RunService);
     EXPECT_EQ(print.service, kServicePrint);
     EXPECT_TRUE(print.path.empty());
@@ -112,13 +114,14 @@ TEST(InterpretCommandLine, CaptureRunsOnceWhenStartUpAlreadyRanIt)
 
 TEST(InterpretCommandLine, ForwardedPictureOpensItsFolderInThePreview)
 {
-    const CommandLineAction action =
-        Interpret("\"/home/me/Pictures/2006/DSCF0001.JPG\"", true, FakeFileSystem());
+    const CommandLineAction action
+        = Interpret("\"/home/me/Pictures/2006/DSCF0001.JPG\"", true, FakeFileSystem());
     EXPECT_EQ(action.kind, Kind::ShowFile);
     EXPECT_TRUE(action.openFileFolder);
     EXPECT_TRUE(action.switchToPreview);
 
-    const CommandLineAction atStart = Interpret("/home/me/Pictures/2006/DSCF0001.JPG", false, FakeFileSystem());
+    const CommandLineAction atStart
+        = Interpret("/home/me/Pictures/2006/DSCF0001.JPG", false, FakeFileSystem());
     EXPECT_EQ(atStart.kind, Kind::ShowFile);
     EXPECT_FALSE(atStart.openFileFolder || atStart.switchToPreview);
 

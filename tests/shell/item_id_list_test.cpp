@@ -7,7 +7,9 @@ TEST(ItemIdList, EncodesOneRecordPerComponentFromTheRoot)
     const ItemIdList list = EncodeItemIdList("/ab/c");
     const ItemIdList expected = {3, 0, '/', 4, 0, 'a', 'b', 3, 0, 'c', 0, 0};
     EXPECT_EQ(list, expected);
-    EXPECT_EQ(EncodeHex(list), "03002f04006162030063" "0000");
+    EXPECT_EQ(EncodeHex(list),
+              "03002f04006162030063"
+              "0000");
     EXPECT_EQ(DecodeItemIdList(list), "/ab/c");
     EXPECT_EQ(DecodeItemIdList(EncodeItemIdList("/")), "/");
 }
@@ -31,20 +33,23 @@ TEST(ItemIdList, HexDecodingFollowsTheStoredArithmetic)
     // Upper-case digits do not decode as written ('A' gives 17 - 39).
     EXPECT_NE(DecodeHex("AA"), (ItemIdList{0xAA}));
     // Pairs stop at a NUL and at an odd last character.
-    EXPECT_EQ(DecodeHex(std::string_view("0102\0" "03", 7)), (ItemIdList{1, 2}));
+    EXPECT_EQ(DecodeHex(std::string_view("0102\0"
+                                         "03",
+                                         7)),
+              (ItemIdList{1, 2}));
     EXPECT_EQ(DecodeHex("01020"), (ItemIdList{1, 2}));
 }
 
 TEST(ItemIdList, MalformedListsDecodeToNothing)
 {
     EXPECT_EQ(FolderFromHexItemIdList(""), "");
-    EXPECT_EQ(FolderFromHexItemIdList("03002f"), "");             // no end marker
-    EXPECT_EQ(FolderFromHexItemIdList("0300610000"), "");         // first record is not "/"
-    EXPECT_EQ(FolderFromHexItemIdList("03002f0900610000"), "");   // record runs past the end
-    EXPECT_EQ(FolderFromHexItemIdList("03002f04002e2e0000"), ""); // ".."
+    EXPECT_EQ(FolderFromHexItemIdList("03002f"), "");               // no end marker
+    EXPECT_EQ(FolderFromHexItemIdList("0300610000"), "");           // first record is not "/"
+    EXPECT_EQ(FolderFromHexItemIdList("03002f0900610000"), "");     // record runs past the end
+    EXPECT_EQ(FolderFromHexItemIdList("03002f04002e2e0000"), "");   // ".."
     EXPECT_EQ(FolderFromHexItemIdList("03002f0500612f620000"), ""); // "/" inside a name
-    EXPECT_EQ(FolderFromHexItemIdList("03002f02000000"), "");     // a record of size 2
-    EXPECT_EQ(FolderFromHexItemIdList("03002F0000"), "");         // upper case: hand-edited
-    EXPECT_EQ(FolderFromHexItemIdList("03002f000"), "");          // odd length
+    EXPECT_EQ(FolderFromHexItemIdList("03002f02000000"), "");       // a record of size 2
+    EXPECT_EQ(FolderFromHexItemIdList("03002F0000"), "");           // upper case: hand-edited
+    EXPECT_EQ(FolderFromHexItemIdList("03002f000"), "");            // odd length
     EXPECT_EQ(FolderFromHexItemIdList("03002f0000"), "/");
 }

@@ -26,9 +26,19 @@ StringTable LanguageFile()
 bool IsNotATextKey(const std::string& name)
 {
     static const std::set<std::string> kNames = {
-        "ZORX_MENU", "ZORX_ACCEL", "ZORX_CONTEXT_MENU_0", "ZORX_CONTEXT_MENU_1", "ZORX_CONTEXT_MENU_F",
-        "ZORX_CONTEXT_MENU_PM", "ZORX_Startup", "ZORX_AutoCaptureStartup", "ZORX_UpdateMenu",
-        "ZORX_DeleteMenu", "ZORX_SoftwareUpdate", "ZORX_SelectAll", "ZORX_CopyToClipboard",
+        "ZORX_MENU",
+        "ZORX_ACCEL",
+        "ZORX_CONTEXT_MENU_0",
+        "ZORX_CONTEXT_MENU_1",
+        "ZORX_CONTEXT_MENU_F",
+        "ZORX_CONTEXT_MENU_PM",
+        "ZORX_Startup",
+        "ZORX_AutoCaptureStartup",
+        "ZORX_UpdateMenu",
+        "ZORX_DeleteMenu",
+        "ZORX_SoftwareUpdate",
+        "ZORX_SelectAll",
+        "ZORX_CopyToClipboard",
     };
     return kNames.count(name) > 0 || name.ends_with("_");
 }
@@ -37,7 +47,8 @@ std::string Conversions(const std::string& text)
 {
     static const std::regex kConversion("%[-+ #0]*[0-9]*(\\.[0-9]+)?(hh|h|ll|l|z)?[diouxXcsfgeEp%]");
     std::string found;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), kConversion); it != std::sregex_iterator(); ++it)
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), kConversion); it != std::sregex_iterator();
+         ++it)
         found += it->str();
     return found;
 }

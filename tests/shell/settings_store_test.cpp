@@ -217,7 +217,8 @@ TEST(SettingsStorePath, FollowsXdgConfigHome)
     EXPECT_EQ(SettingsStore::DefaultFilePath(), "/tmp/xdg-config/KAVORINE/VistrelViewer/5.0/settings.reg");
     ::setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
     ::setenv("HOME", "/home/someone", 1);
-    EXPECT_EQ(SettingsStore::DefaultFilePath(), "/home/someone/.config/KAVORINE/VistrelViewer/5.0/settings.reg");
+    EXPECT_EQ(SettingsStore::DefaultFilePath(),
+              "/home/someone/.config/KAVORINE/VistrelViewer/5.0/settings.reg");
     ::setenv("HOME", home.c_str(), 1);
     if (saved)
         ::setenv("XDG_CONFIG_HOME", restore.c_str(), 1);

@@ -20,7 +20,8 @@ StringTable Parsed(std::string_view content)
 TEST(StringTable, ByteOrderMarkAndLineEndsDoNotMatter)
 {
     const StringTable unix = Parsed("A,\"one\"\nB,two\n");
-    const StringTable windows = Parsed("\xEF\xBB\xBF" "A,\"one\"\r\nB,two\r\n");
+    const StringTable windows = Parsed("\xEF\xBB\xBF"
+                                       "A,\"one\"\r\nB,two\r\n");
     const StringTable oldMac = Parsed("A,\"one\"\rB,two");
     for (const StringTable* table : {&unix, &windows, &oldMac}) {
         EXPECT_EQ(table->Get("A"), "one");
