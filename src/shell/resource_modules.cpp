@@ -9,6 +9,7 @@
 #include <QResource>
 
 #include "shell/program_folder.h"
+#include "shell/resource_file.h"
 #include "shell/string_table.h"
 
 namespace {
@@ -53,7 +54,9 @@ LanguageModules LoadResourceModules()
 {
     LanguageModules modules;
     modules.languageModuleLoaded = RegisterModule("System/ZORRes.rcc", kLanguageModuleRoot);
-    modules.metadataModuleLoaded = RegisterModule("System/MediumInfo_res.rcc", kMetadataModuleRoot);
+    modules.metadataModuleLoaded = RegisterModule(kMetadataTextModule, kMetadataModuleRoot);
+    if (modules.metadataModuleLoaded)
+        LoadMetadataTextModule();
     for (std::string_view name : kItemIconNames) {
         const QPixmap pixmap(ResourcePath(name));
         ItemIcons().insert_or_assign(std::string(name), pixmap.isNull() ? QIcon() : QIcon(pixmap));

@@ -14,6 +14,7 @@
 #include "shell/app_settings.h"
 #include "shell/argument_text.h"
 #include "shell/command_line.h"
+#include "shell/locale_formats.h"
 #include "shell/main_window.h"
 #include "shell/program_folder.h"
 #include "shell/resource_modules.h"
@@ -121,6 +122,7 @@ int RunVistrelViewer(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName("VistrelViewer");
     QApplication::setApplicationVersion(VISTREL_VERSION);
+    UseLocaleDateTimeFormats();
 
     AppSettings& settings = CurrentSettings();
     ReadStartupSettings(settings);

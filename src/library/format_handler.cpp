@@ -1,0 +1,21 @@
+#include "library/format_handler.h"
+
+int FormatHandler::ReadTags(const std::string&, TagSet&)
+{
+    return 0;
+}
+
+int FormatHandler::ReadMediumInfo(const std::string&, MediumInfo&)
+{
+    return 0;
+}
+
+int FormatHandler::Orientation(const std::string&)
+{
+    return 1;
+}
+
+int FormatHandler::ThumbnailOrientation(const std::string&)
+{
+    return 1;
+}

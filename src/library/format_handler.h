@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+struct MediumInfo;
+class TagSet;
+
+// One reader per file format, created for each use and destroyed after it (handlers keep no
+// state between uses). Failures are reported by returning 0 or by throwing MediaError; every
+// caller catches it. The pixel slots join with the picture engine.
+class FormatHandler {
+public:
+    virtual ~FormatHandler() = default;
+
+    // The picture's tags (a full read); 0 when the format has none.
+    virtual int ReadTags(const std::string& path, TagSet& tags);
+    // Fills what the format knows of the record; 0 when the format reports nothing.
+    virtual int ReadMediumInfo(const std::string& path, MediumInfo& info);
+    // Exif orientation (1 to 8) of the main picture and of the embedded thumbnail.
+    virtual int Orientation(const std::string& path);
+    virtual int ThumbnailOrientation(const std::string& path);
+
+    // Set by the reads: the file carries Exif data / declares the Adobe RGB colour space.
+    bool HasExif() const { return m_hasExif; }
+    bool IsAdobeRgb() const { return m_adobeRgb; }
+
+protected:
+    bool m_hasExif = false;
+    bool m_adobeRgb = false;
+};
