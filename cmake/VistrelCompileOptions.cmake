@@ -8,3 +8,9 @@ if(VISTREL_SANITIZE)
                          -fno-omit-frame-pointer)
   target_link_options(vistrel_compile_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(VISTREL_FUZZ)
+  # Coverage for the fuzzer and the address checks on everything it reaches.
+  target_compile_options(vistrel_compile_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+                         -fno-omit-frame-pointer -g)
+  target_link_options(vistrel_compile_options INTERFACE -fsanitize=address,undefined)
+endif()
