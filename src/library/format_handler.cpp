@@ -1,5 +1,17 @@
 #include "library/format_handler.h"
 
+#include "library/media_error.h"
+
+int FormatHandler::ReadImage(const std::string&, DibImage&)
+{
+    return 0;
+}
+
+int FormatHandler::ReadThumbnail(const std::string&, DibImage&)
+{
+    throw MediaError{0};
+}
+
 int FormatHandler::ReadTags(const std::string&, TagSet&)
 {
     return 0;

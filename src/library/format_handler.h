@@ -2,15 +2,25 @@
 
 #include <string>
 
+class DibImage;
 struct MediumInfo;
 class TagSet;
 
 // One reader per file format, created for each use and destroyed after it (handlers keep no
 // state between uses). Failures are reported by returning 0 or by throwing MediaError; every
-// caller catches it. The pixel slots join with the picture engine.
+// caller catches it. Handlers run on any thread (the thumbnail worker and the main thread).
 class FormatHandler {
 public:
     virtual ~FormatHandler() = default;
+
+    // The full-size picture as a 24-bit image; 0 when the format has none.
+    virtual int ReadImage(const std::string& path, DibImage& image);
+    // The picture's embedded thumbnail as a 24-bit image. The default throws MediaError{0}: the
+    // file has no embedded thumbnail.
+    virtual int ReadThumbnail(const std::string& path, DibImage& image);
+    // True when ReadImage already turned the picture upright, so callers must not apply the
+    // orientation again.
+    virtual bool OrientsItsOwnPictures() const { return false; }
 
     // The picture's tags (a full read); 0 when the format has none.
     virtual int ReadTags(const std::string& path, TagSet& tags);
