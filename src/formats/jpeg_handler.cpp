@@ -1,6 +1,7 @@
 #include "formats/jpeg_handler.h"
 
 #include "formats/exif_reader.h"
+#include "formats/jpeg_decode.h"
 #include "formats/jpeg_marker_reader.h"
 #include "formats/quality_index.h"
 #include "formats/tag_set.h"
@@ -9,6 +10,8 @@
 #include "library/medium_info.h"
 
 namespace {
+
+constexpr std::uint16_t kOrientationTag = 0x0112;
 
 // Opens the Exif data. Unreadable, malformed or missing Exif data leaves a plain JPEG (false);
 // running out of memory is thrown.
@@ -42,6 +45,21 @@ bool DeclaresAdobeRgb(const ExifReader& reader)
 
 } // namespace
 
+int JpegHandler::ReadImage(const std::string& path, DibImage& image)
+{
+    if (!DecodeJpegFile(path, image))
+        throw MediaError{kMediaMalformed};
+    return 1;
+}
+
+int JpegHandler::ReadThumbnail(const std::string& path, DibImage& image)
+{
+    ExifReader reader;
+    if (!OpenExif(path, reader) || !ReadExifThumbnail(reader, image))
+        throw MediaError{0};
+    return 1;
+}
+
 int JpegHandler::ReadTags(const std::string& path, TagSet& tags)
 {
     ExifReader reader;
@@ -57,6 +75,8 @@ int JpegHandler::ReadMediumInfo(const std::string& path, MediumInfo& info)
 {
     ExifReader reader;
     m_hasExif = OpenExif(path, reader);
+    m_orientationPath = path;
+    m_orientation = m_hasExif ? reader.Orientation() : 1;
     if (m_hasExif) {
         TagSet tags;
         ReadTagSet(reader, TagReadMode::kQuick, tags);
@@ -80,6 +100,8 @@ int JpegHandler::ReadMediumInfo(const std::string& path, MediumInfo& info)
 
 int JpegHandler::Orientation(const std::string& path)
 {
+    if (path == m_orientationPath)
+        return m_orientation;
     ExifReader reader;
     return OpenExif(path, reader) ? reader.Orientation() : 1;
 }
@@ -87,5 +109,10 @@ int JpegHandler::Orientation(const std::string& path)
 int JpegHandler::ThumbnailOrientation(const std::string& path)
 {
     ExifReader reader;
-    return OpenExif(path, reader) ? reader.ThumbnailOrientation() : 1;
+    if (!OpenExif(path, reader))
+        return 1;
+    const TiffDirectory* thumbnail = reader.Thumbnail();
+    if (thumbnail && thumbnail->Holds(kOrientationTag, kTiffShort, 1))
+        return reader.ThumbnailOrientation();
+    return reader.Orientation();
 }

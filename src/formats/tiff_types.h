@@ -85,11 +85,6 @@ constexpr bool Succeeded(TiffResult result)
     return result == TiffResult::kOk;
 }
 
-// The integers that format handlers throw.
-inline constexpr int kMediaOutOfMemory = -1;
-inline constexpr int kMediaUnreadable = -5000;
-inline constexpr int kMediaMalformed = -5001;
-inline constexpr int kMediaNoExif = -5002;
 
 // Translates a library code into the integer thrown at the format-handler boundary. Values of
 // 1 and below (success, and codes that already are thrown integers) pass unchanged.

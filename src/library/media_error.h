@@ -6,3 +6,9 @@
 struct MediaError {
     int code;
 };
+
+// The integers that format handlers throw.
+inline constexpr int kMediaOutOfMemory = -1;
+inline constexpr int kMediaUnreadable = -5000;
+inline constexpr int kMediaMalformed = -5001;
+inline constexpr int kMediaNoExif = -5002;

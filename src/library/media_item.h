@@ -1,10 +1,12 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "library/dib_image.h"
 #include "library/medium_info.h"
 
 // File attribute bits as the listing reports them.
@@ -29,17 +31,57 @@ struct FolderCounts {
     friend bool operator==(const FolderCounts&, const FolderCounts&) = default;
 };
 
+// A decoded picture shared between the worker that makes it and the views that draw it.
+using SharedPicture = std::shared_ptr<const DibImage>;
+
+// One picture slot: the worker publishes a finished picture, the views take a reference to
+// draw it, and trimming empties it; none of them waits for another.
+class PictureSlot {
+public:
+    SharedPicture Get() const { return m_picture.load(std::memory_order_acquire); }
+    void Set(SharedPicture picture) { m_picture.store(std::move(picture), std::memory_order_release); }
+    void Clear() { Set(nullptr); }
+    bool IsFilled() const { return Get() != nullptr; }
+
+private:
+    std::atomic<SharedPicture> m_picture;
+};
+
+// The pictures a view can ask for, one request flag each.
+enum class PictureRequest { Enlarged, LargeThumbnail, SmallThumbnail, FolderPreview, Count };
+
+inline constexpr int kFolderPreviewPictures = 4;
+
 // The lazily loaded part of an item, filled by the thumbnail worker or the information loader.
+// The worker writes the information fields only while `loaded` is false and then sets it
+// (release); other threads read them only after seeing `loaded` set (acquire). The pictures
+// live in slots that are safe to use from both threads.
 struct MediaItemDetail {
-    bool loaded = false;
+    std::atomic<bool> loaded{false};
     MediumInfo mediumInfo;
     std::string statusText; // the status bar text of a pointed item
     std::string tooltipText;
     std::string infoText; // the information area's lines
     uint64_t fileSize = 0;
     uint32_t datePartFlags = 0;
-    std::string folderPreviewPath; // first picture of a folder preview
     bool hasSoundMemo = false;
+
+    // Set by the views (main thread), read by the worker.
+    std::array<std::atomic<bool>, static_cast<size_t>(PictureRequest::Count)> requests{};
+    // Set by the worker when a requested single picture could not be made.
+    std::atomic<bool> failed{false};
+    // The enlarged picture and one thumbnail per size code (0 to 3).
+    PictureSlot enlarged;
+    std::array<PictureSlot, 4> thumbnails;
+    // Up to four pictures of a folder's contents, per size code, and the first one's path
+    // (written by the worker before the first preview picture is published).
+    std::array<std::array<PictureSlot, kFolderPreviewPictures>, 4> folderPreview;
+    std::string folderPreviewPath;
+
+    bool IsRequested(PictureRequest request) const { return requests[static_cast<size_t>(request)].load(); }
+    void Request(PictureRequest request) { requests[static_cast<size_t>(request)].store(true); }
+    // Frees every picture and clears the requests; the information stays.
+    void ReleasePictures();
 };
 
 // Date-part flags: which parts of the date label are set apart.

@@ -4,7 +4,11 @@
 #include <vector>
 
 #include "file_report.h"
+#include "formats/picture_reader.h"
 #include "json_writer.h"
+#include "library/dib_image.h"
+#include "library/media_type.h"
+#include "png_writer.h"
 #include "shell/program_folder.h"
 #include "shell/resource_file.h"
 #include "shell/string_table.h"
@@ -13,20 +17,66 @@ namespace {
 
 constexpr const char* kUsage
     = "Usage: vistrel-info [--json] FILE...\n"
-      "Prints the camera metadata of pictures, movies and sounds as VistrelViewer reads it.\n"
-      "  --json     one JSON array with an object per file\n"
-      "  --help     show this help\n"
+      "       vistrel-info --thumbnail CODE --out DIR FILE...\n"
+      "       vistrel-info --image --out DIR FILE...\n"
+      "Prints the camera metadata of pictures, movies and sounds as VistrelViewer reads it, or\n"
+      "writes their thumbnails or whole pictures as PNG files named after them.\n"
+      "  --json            one JSON array with an object per file\n"
+      "  --thumbnail CODE  the thumbnail of size code 0 (40 x 30), 1 (80 x 60), 2 (160 x 120)\n"
+      "                    or 3 (240 x 180)\n"
+      "  --image           the whole picture, upright\n"
+      "  --out DIR         where the PNG files go\n"
+      "  --help            show this help\n"
       "Exit status: 0 when every file was read, 1 when any failed, 2 for bad usage.\n";
+
+enum class Mode { Metadata, Thumbnail, Image };
+
+// Writes one picture per file; false when any could not be made or written.
+bool WritePictures(Mode mode, int sizeCode, const std::string& folder, const std::vector<std::string>& files)
+{
+    bool allWritten = true;
+    for (const std::string& file : files) {
+        DibImage image;
+        const int result
+            = mode == Mode::Thumbnail ? MakeThumbnail(file, sizeCode, image) : ReadFullImage(file, image);
+        const std::string target = folder + "/" + std::string(FileNameOfPath(file)) + ".png";
+        if (result != 0 || image.IsEmpty()) {
+            std::fprintf(stderr, "vistrel-info: %s: no picture (code %d)\n", file.c_str(), result);
+            allWritten = false;
+        } else if (!WritePng(image, target)) {
+            std::fprintf(stderr, "vistrel-info: %s: cannot write %s\n", file.c_str(), target.c_str());
+            allWritten = false;
+        } else {
+            std::printf("%s -> %s (%u x %u)\n", file.c_str(), target.c_str(), image.Width(), image.Height());
+        }
+    }
+    return allWritten;
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
     bool json = false;
+    Mode mode = Mode::Metadata;
+    int sizeCode = -1;
+    std::string outFolder;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--json") == 0) {
             json = true;
+        } else if (std::strcmp(argv[i], "--thumbnail") == 0 && i + 1 < argc) {
+            mode = Mode::Thumbnail;
+            const char* code = argv[++i];
+            sizeCode = (code[0] >= '0' && code[0] <= '3' && code[1] == '\0') ? code[0] - '0' : -1;
+            if (sizeCode < 0) {
+                std::fprintf(stderr, "vistrel-info: the size code is 0, 1, 2 or 3\n");
+                return 2;
+            }
+        } else if (std::strcmp(argv[i], "--image") == 0) {
+            mode = Mode::Image;
+        } else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
+            outFolder = argv[++i];
         } else if (std::strcmp(argv[i], "--help") == 0) {
             std::fputs(kUsage, stdout);
             return 0;
@@ -46,6 +96,13 @@ int main(int argc, char** argv)
     }
 
     InitProgramFolder(argv[0]);
+    if (mode != Mode::Metadata) {
+        if (outFolder.empty()) {
+            std::fprintf(stderr, "vistrel-info: --out DIR is needed with --thumbnail and --image\n");
+            return 2;
+        }
+        return WritePictures(mode, sizeCode, outFolder, files) ? 0 : 1;
+    }
     LoadStringFile("");
     LoadMetadataTextModule();
 
