@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <sys/stat.h>
 
+#include "formats/bmp_handler.h"
 #include "formats/jpeg_handler.h"
 #include "formats/tiff_handler.h"
 #include "library/media_type.h"
@@ -24,13 +25,13 @@ struct FormatRow {
     Factory factory; // nullptr: no reader for this format yet
 };
 
-// Searched in order; the row number is the format index. Movies, sounds, RAW and BMP files get
-// their readers with the picture and movie engines.
+// Searched in order; the row number is the format index. Rows without a reader yet give no
+// handler (movies and sounds get theirs with the movie engine).
 constexpr std::array<FormatRow, 12> kFormats = {{
     {{"jpg", "jpeg"}, 1, "JPEG", &Make<JpegHandler>},
     {{"tif", "tiff"}, 1, "TIFF", &Make<TiffHandler>},
     {{"raf", ""}, 1, "RAF", nullptr},
-    {{"bmp", ""}, 1, "BMP", nullptr},
+    {{"bmp", ""}, 1, "BMP", &Make<BmpHandler>},
     {{"avi", ""}, 2, "AVI", nullptr},
     {{"mov", ""}, 2, "MOV", &Make<FormatHandler>}, // every operation keeps its default
     {{"mpg", "mpeg"}, 2, "MPEG", nullptr},
