@@ -11,6 +11,7 @@
 #include <QSocketNotifier>
 #include <QStandardPaths>
 
+#include "library/thumbnail_worker.h"
 #include "shell/app_settings.h"
 #include "shell/argument_text.h"
 #include "shell/command_line.h"
@@ -133,6 +134,13 @@ int RunVistrelViewer(int argc, char** argv)
     }
     LoadResourceModules();
     ResetScratchFolder(ResolveProgramPath("Temporary"));
+
+    // The background loader runs for the whole session; shut-down pauses it first and ends its
+    // thread last.
+    ThumbnailWorker& worker = ProgramThumbnailWorker();
+    worker.Start();
+    ProgramShutdown().Register(ShutdownStep::PauseBackgroundLoader, [&worker] { worker.Cancel(); });
+    ProgramShutdown().Register(ShutdownStep::StopBackgroundLoader, [&worker] { worker.Stop(); });
 
     MainWindow window(settings);
     window.SetCommandLine(argumentText);
