@@ -15,16 +15,14 @@
 #include <sys/resource.h>
 #include <vector>
 
-#include <jpeglib.h>
-
+#include "fixtures/exif_builder.h"
+#include "fixtures/jpeg_writer.h"
 #include "formats/picture_reader.h"
 #include "library/dib_image.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
 
 // A landscape-like picture: sky gradient, hills, noise, so that it compresses like a photo.
 DibImage Landscape(uint32_t width, uint32_t height, uint32_t seed)
@@ -56,91 +54,15 @@ DibImage Landscape(uint32_t width, uint32_t height, uint32_t seed)
     return image;
 }
 
-Bytes Encode(const DibImage& image, int quality)
-{
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = image.Width();
-    info.image_height = image.Height();
-    info.input_components = 3;
-    info.in_color_space = JCS_EXT_BGR;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, quality, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(image.Row(info.next_scanline));
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    Bytes bytes(buffer, buffer + size);
-    std::free(buffer);
-    return bytes;
-}
-
-void Put16(Bytes& out, uint16_t v)
-{
-    out.push_back(static_cast<unsigned char>(v));
-    out.push_back(static_cast<unsigned char>(v >> 8));
-}
-
-void Put32(Bytes& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<unsigned char>(v >> (8 * i)));
-}
-
-// A little-endian Exif block: IFD0 with the Exif pointer, the Exif IFD with the picture size,
-// and IFD1 pointing at the embedded thumbnail.
-Bytes ExifBlock(uint32_t width, uint32_t height, const Bytes& thumbnail)
-{
-    Bytes tiff = {'I', 'I', 42, 0};
-    Put32(tiff, 8);
-    const uint32_t exifOffset = 8 + 2 + 12 + 4;
-    const uint32_t ifd1Offset = exifOffset + 2 + 2 * 12 + 4;
-    const uint32_t thumbOffset = ifd1Offset + 2 + 2 * 12 + 4;
-    Put16(tiff, 1);
-    Put16(tiff, 0x8769), Put16(tiff, 4), Put32(tiff, 1), Put32(tiff, exifOffset);
-    Put32(tiff, ifd1Offset);
-    Put16(tiff, 2);
-    Put16(tiff, 0xA002), Put16(tiff, 4), Put32(tiff, 1), Put32(tiff, width);
-    Put16(tiff, 0xA003), Put16(tiff, 4), Put32(tiff, 1), Put32(tiff, height);
-    Put32(tiff, 0);
-    Put16(tiff, 2);
-    Put16(tiff, 0x0201), Put16(tiff, 4), Put32(tiff, 1), Put32(tiff, thumbOffset);
-    Put16(tiff, 0x0202), Put16(tiff, 4), Put32(tiff, 1), Put32(tiff, static_cast<uint32_t>(thumbnail.size()));
-    Put32(tiff, 0);
-    tiff.insert(tiff.end(), thumbnail.begin(), thumbnail.end());
-    return tiff;
-}
-
+// What a camera writes, in short: the picture size in the Exif directory and a 160 x 120
+// embedded thumbnail in IFD1.
 Bytes CameraJpeg(uint32_t seed)
 {
-    const DibImage picture = Landscape(4000, 3000, seed);
-    const Bytes thumbnail = Encode(Landscape(160, 120, seed), 80);
-    const Bytes main = Encode(picture, 88);
-    const Bytes tiff = ExifBlock(4000, 3000, thumbnail);
-    Bytes out(main.begin(), main.begin() + 2);
-    const size_t length = tiff.size() + 8;
-    const unsigned char header[] = {0xFF,
-                                    0xE1,
-                                    static_cast<unsigned char>(length >> 8),
-                                    static_cast<unsigned char>(length),
-                                    'E',
-                                    'x',
-                                    'i',
-                                    'f',
-                                    0,
-                                    0};
-    out.insert(out.end(), std::begin(header), std::end(header));
-    out.insert(out.end(), tiff.begin(), tiff.end());
-    out.insert(out.end(), main.begin() + 2, main.end());
-    return out;
+    ExifBuilder exif;
+    exif.exif.Long(0xA002, {4000}).Long(0xA003, {3000});
+    exif.withIfd1 = true;
+    exif.thumbnail = EncodeJpeg(Landscape(160, 120, seed));
+    return WithExif(EncodeJpeg(Landscape(4000, 3000, seed)), exif.Build().bytes);
 }
 
 double Seconds(std::chrono::steady_clock::duration d)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/file_bytes.h"
+#include "framework/file_descriptor.h"
 #include "library/dib_image.h"
 
 namespace {
@@ -271,26 +272,6 @@ bool DecodeRle(const uint8_t* data, size_t size, const BmpInfo& info, const Pale
     }
     return !cut;
 }
-
-// Owns a file descriptor for the header read.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // Reads up to `size` bytes from the start of the file; false on a read error.
 bool ReadPrefix(int fd, uint8_t* buffer, size_t size, size_t& got)

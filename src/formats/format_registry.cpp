@@ -6,6 +6,7 @@
 
 #include "formats/bmp_handler.h"
 #include "formats/jpeg_handler.h"
+#include "formats/raf_handler.h"
 #include "formats/tiff_handler.h"
 #include "library/media_type.h"
 
@@ -30,7 +31,7 @@ struct FormatRow {
 constexpr std::array<FormatRow, 12> kFormats = {{
     {{"jpg", "jpeg"}, 1, "JPEG", &Make<JpegHandler>},
     {{"tif", "tiff"}, 1, "TIFF", &Make<TiffHandler>},
-    {{"raf", ""}, 1, "RAF", nullptr},
+    {{"raf", ""}, 1, "RAF", &Make<RafHandler>},
     {{"bmp", ""}, 1, "BMP", &Make<BmpHandler>},
     {{"avi", ""}, 2, "AVI", nullptr},
     {{"mov", ""}, 2, "MOV", &Make<FormatHandler>}, // every operation keeps its default

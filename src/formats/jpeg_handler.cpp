@@ -2,46 +2,16 @@
 
 #include "formats/exif_reader.h"
 #include "formats/jpeg_decode.h"
+#include "formats/jpeg_exif.h"
 #include "formats/jpeg_marker_reader.h"
 #include "formats/quality_index.h"
 #include "formats/tag_set.h"
 #include "formats/tag_set_reader.h"
+#include "formats/tag_values.h"
 #include "library/media_error.h"
 #include "library/medium_info.h"
 
 namespace {
-
-constexpr std::uint16_t kOrientationTag = 0x0112;
-
-// Opens the Exif data. Unreadable, malformed or missing Exif data leaves a plain JPEG (false);
-// running out of memory is thrown.
-bool OpenExif(const std::string& path, ExifReader& reader)
-{
-    const TiffResult result = reader.OpenJpegFile(path);
-    if (Succeeded(result))
-        return true;
-    const int code = ThrowCodeFor(result);
-    if (code == kMediaNoExif || code == kMediaMalformed || code == kMediaUnreadable)
-        return false;
-    throw MediaError{code};
-}
-
-void FillDate(const TagSet& tags, MediumInfo& info)
-{
-    if (const TagEntry* date = tags.Find(TagMap::kExif, 0x9003); date && date->type == kTiffAscii)
-        ParseDateTimeOriginal(date->value.data(), date->count, info.shootingDate);
-}
-
-bool DeclaresAdobeRgb(const ExifReader& reader)
-{
-    const TiffDirectory* interop = reader.Interop();
-    if (!interop || !interop->Holds(0x0001, kTiffAscii, 4))
-        return false;
-    std::uint8_t index[4] = {};
-    if (!Succeeded(interop->ReadValue(0x0001, index)))
-        return false;
-    return index[0] == 'R' && index[1] == '0' && index[2] == '3' && index[3] == 0;
-}
 
 } // namespace
 
@@ -55,7 +25,7 @@ int JpegHandler::ReadImage(const std::string& path, DibImage& image)
 int JpegHandler::ReadThumbnail(const std::string& path, DibImage& image)
 {
     ExifReader reader;
-    if (!OpenExif(path, reader) || !ReadExifThumbnail(reader, image))
+    if (!OpenJpegExifFile(reader, path) || !ReadExifThumbnail(reader, image))
         throw MediaError{0};
     return 1;
 }
@@ -63,7 +33,7 @@ int JpegHandler::ReadThumbnail(const std::string& path, DibImage& image)
 int JpegHandler::ReadTags(const std::string& path, TagSet& tags)
 {
     ExifReader reader;
-    m_hasExif = OpenExif(path, reader);
+    m_hasExif = OpenJpegExifFile(reader, path);
     if (!m_hasExif)
         return 0;
     ReadTagSet(reader, TagReadMode::kFull, tags);
@@ -74,7 +44,7 @@ int JpegHandler::ReadTags(const std::string& path, TagSet& tags)
 int JpegHandler::ReadMediumInfo(const std::string& path, MediumInfo& info)
 {
     ExifReader reader;
-    m_hasExif = OpenExif(path, reader);
+    m_hasExif = OpenJpegExifFile(reader, path);
     m_orientationPath = path;
     m_orientation = m_hasExif ? reader.Orientation() : 1;
     if (m_hasExif) {
@@ -84,8 +54,8 @@ int JpegHandler::ReadMediumInfo(const std::string& path, MediumInfo& info)
         info.width = static_cast<int32_t>(size.width);
         info.height = static_cast<int32_t>(size.height);
         info.qualityIndex = QualityIndexOf(tags);
-        FillDate(tags, info);
-        m_adobeRgb = DeclaresAdobeRgb(reader);
+        FillShootingDate(tags, info);
+        m_adobeRgb = InteropDeclaresAdobeRgb(reader);
     } else {
         TiffStream file;
         ThrowIfFailed(TiffStream::OpenFile(path, file));
@@ -103,16 +73,13 @@ int JpegHandler::Orientation(const std::string& path)
     if (path == m_orientationPath)
         return m_orientation;
     ExifReader reader;
-    return OpenExif(path, reader) ? reader.Orientation() : 1;
+    return OpenJpegExifFile(reader, path) ? reader.Orientation() : 1;
 }
 
 int JpegHandler::ThumbnailOrientation(const std::string& path)
 {
     ExifReader reader;
-    if (!OpenExif(path, reader))
+    if (!OpenJpegExifFile(reader, path))
         return 1;
-    const TiffDirectory* thumbnail = reader.Thumbnail();
-    if (thumbnail && thumbnail->Holds(kOrientationTag, kTiffShort, 1))
-        return reader.ThumbnailOrientation();
-    return reader.Orientation();
+    return EmbeddedThumbnailOrientation(reader);
 }

@@ -33,10 +33,11 @@ void TakeFitted(std::unique_ptr<DibImage> fitted, DibImage& image)
 void MakeFromEmbedded(FormatHandler& handler, const std::string& path, int sizeCode, DibImage& image)
 {
     const PictureSize box = ThumbnailBox(sizeCode);
-    MediumInfo info;
-    handler.ReadMediumInfo(path, info);
-    const int64_t width = info.width;
-    const int64_t height = info.height;
+    int32_t storedWidth = 0;
+    int32_t storedHeight = 0;
+    handler.PictureShape(path, storedWidth, storedHeight);
+    const int64_t width = storedWidth;
+    const int64_t height = storedHeight;
     DibImage embedded;
     handler.ReadThumbnail(path, embedded);
     const int orientation = handler.ThumbnailOrientation(path);

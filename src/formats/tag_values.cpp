@@ -1,5 +1,8 @@
 #include "formats/tag_values.h"
 
+#include "formats/tag_set.h"
+#include "library/medium_info.h"
+
 #include <cstring>
 
 #include "formats/tag_set.h"
@@ -92,4 +95,10 @@ std::string TrimmedRight(std::string text)
     const std::size_t last = text.find_last_not_of(" \t\r\n");
     text.erase(last == std::string::npos ? 0 : last + 1);
     return text;
+}
+
+void FillShootingDate(const TagSet& tags, MediumInfo& info)
+{
+    if (const TagEntry* date = tags.Find(TagMap::kExif, 0x9003); date && date->type == kTiffAscii)
+        ParseDateTimeOriginal(date->value.data(), date->count, info.shootingDate);
 }

@@ -5,6 +5,9 @@
 #include <optional>
 #include <string>
 
+struct MediumInfo;
+class TagSet;
+
 struct TagEntry;
 
 // Typed reads of one element of a tag-set entry (values are in machine byte order). Each read
@@ -38,3 +41,7 @@ std::string AsciiTagText(const TagEntry* entry, std::size_t part = 0);
 
 // The text without trailing blanks (cameras pad fixed-size fields with spaces).
 std::string TrimmedRight(std::string text);
+
+// Sets the shooting date of the record from DateTimeOriginal (0x9003) when it is a 20-byte
+// ASCII value in the date mask; leaves it unset otherwise.
+void FillShootingDate(const TagSet& tags, MediumInfo& info);

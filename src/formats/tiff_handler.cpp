@@ -7,6 +7,7 @@
 #include "formats/quality_index.h"
 #include "formats/tag_set.h"
 #include "formats/tag_set_reader.h"
+#include "formats/tag_values.h"
 #include "library/media_error.h"
 #include "library/medium_info.h"
 
@@ -61,8 +62,7 @@ int TiffHandler::ReadMediumInfo(const std::string& path, MediumInfo& info)
     info.height = static_cast<int32_t>(size.height);
     info.bitsPerPixel = reader.Primary() ? BitsPerPixel(*reader.Primary()) : 0;
     info.qualityIndex = QualityIndexOf(tags);
-    if (const TagEntry* date = tags.Find(TagMap::kExif, 0x9003); date && date->type == kTiffAscii)
-        ParseDateTimeOriginal(date->value.data(), date->count, info.shootingDate);
+    FillShootingDate(tags, info);
     m_hasExif = reader.Exif() != nullptr;
     m_adobeRgb = tags.DeclaresAdobeRgbProfile();
     return 1;

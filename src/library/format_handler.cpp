@@ -1,6 +1,7 @@
 #include "library/format_handler.h"
 
 #include "library/media_error.h"
+#include "library/medium_info.h"
 
 int FormatHandler::ReadImage(const std::string&, DibImage&)
 {
@@ -30,4 +31,12 @@ int FormatHandler::Orientation(const std::string&)
 int FormatHandler::ThumbnailOrientation(const std::string&)
 {
     return 1;
+}
+
+void FormatHandler::PictureShape(const std::string& path, int32_t& width, int32_t& height)
+{
+    MediumInfo info;
+    ReadMediumInfo(path, info);
+    width = info.width;
+    height = info.height;
 }

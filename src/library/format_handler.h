@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 class DibImage;
@@ -26,6 +27,9 @@ public:
     virtual int ReadTags(const std::string& path, TagSet& tags);
     // Fills what the format knows of the record; 0 when the format reports nothing.
     virtual int ReadMediumInfo(const std::string& path, MediumInfo& info);
+    // The stored size of the picture that the embedded thumbnail shows, used to cut away the
+    // bars of a thumbnail of another shape; by default the medium information's size.
+    virtual void PictureShape(const std::string& path, int32_t& width, int32_t& height);
     // Exif orientation (1 to 8) of the main picture and of the embedded thumbnail.
     virtual int Orientation(const std::string& path);
     virtual int ThumbnailOrientation(const std::string& path);

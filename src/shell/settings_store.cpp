@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "framework/file_bytes.h"
+#include "framework/file_descriptor.h"
 
 namespace {
 
@@ -142,15 +143,6 @@ bool Unquote(std::string_view line, size_t& pos, std::string& out)
     }
     return false;
 }
-
-struct FdCloser {
-    int fd;
-    ~FdCloser()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
 
 bool WriteAll(int fd, std::string_view data)
 {
@@ -326,10 +318,10 @@ bool SettingsStore::Save()
     const std::filesystem::path target(m_filePath);
     const std::string temporary = m_filePath + ".tmp-" + std::to_string(::getpid());
     {
-        FdCloser file{::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600)};
-        if (file.fd < 0)
+        FileDescriptor file{::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600)};
+        if (file.Get() < 0)
             return false;
-        if (!WriteAll(file.fd, Serialise()) || ::fsync(file.fd) != 0) {
+        if (!WriteAll(file.Get(), Serialise()) || ::fsync(file.Get()) != 0) {
             ::unlink(temporary.c_str());
             return false;
         }
@@ -338,9 +330,9 @@ bool SettingsStore::Save()
         ::unlink(temporary.c_str());
         return false;
     }
-    FdCloser folder{::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    if (folder.fd >= 0)
-        ::fsync(folder.fd);
+    FileDescriptor folder{::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (folder.Get() >= 0)
+        ::fsync(folder.Get());
     m_loadedStamp = StampOfFile();
     return true;
 }
@@ -355,16 +347,16 @@ bool SettingsStore::WithWriteLock(const std::function<bool()>& change)
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(m_filePath).parent_path(), error);
     const std::string lockPath = m_filePath + ".lock";
-    FdCloser lock{::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)};
-    if (lock.fd < 0)
+    FileDescriptor lock{::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)};
+    if (lock.Get() < 0)
         return false;
-    while (::flock(lock.fd, LOCK_EX) != 0) {
+    while (::flock(lock.Get(), LOCK_EX) != 0) {
         if (errno != EINTR)
             return false;
     }
     RefreshFromDisk(true);
     const bool ok = !change() || Save();
-    ::flock(lock.fd, LOCK_UN);
+    ::flock(lock.Get(), LOCK_UN);
     return ok;
 }
 

@@ -12,6 +12,7 @@ jobs=$(nproc)
 targets=(
   "exif_reader_fuzzer||*.jpg *.jpeg *.tif *.tiff"
   "bmp_reader_fuzzer|bmp-|*.bmp"
+  "raf_reader_fuzzer|raf-|*.raf"
 )
 
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
