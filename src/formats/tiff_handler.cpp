@@ -7,6 +7,7 @@
 #include "formats/quality_index.h"
 #include "formats/tag_set.h"
 #include "formats/tag_set_reader.h"
+#include "formats/tiff_picture.h"
 #include "formats/tag_values.h"
 #include "library/media_error.h"
 #include "library/medium_info.h"
@@ -15,7 +16,7 @@ namespace {
 
 void OpenTiff(const std::string& path, ExifReader& reader)
 {
-    ThrowIfFailed(reader.OpenTiffFile(path));
+    ThrowIfFailed(OpenTiffTagTree(path, reader));
 }
 
 // Bits per sample over all samples of a pixel (8 x 3 = 24 for an ordinary RGB picture).
@@ -73,4 +74,19 @@ int TiffHandler::Orientation(const std::string& path)
     ExifReader reader;
     OpenTiff(path, reader);
     return reader.Orientation();
+}
+
+int TiffHandler::ReadImage(const std::string& path, DibImage& image)
+{
+    return ReadTiffImage(path, image, m_is16Bit);
+}
+
+int TiffHandler::ReadThumbnail(const std::string& path, DibImage& image)
+{
+    return ReadTiffThumbnail(path, image);
+}
+
+int TiffHandler::ThumbnailOrientation(const std::string& path)
+{
+    return TiffThumbnailOrientation(path);
 }

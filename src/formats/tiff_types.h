@@ -85,7 +85,6 @@ constexpr bool Succeeded(TiffResult result)
     return result == TiffResult::kOk;
 }
 
-
 // Translates a library code into the integer thrown at the format-handler boundary. Values of
 // 1 and below (success, and codes that already are thrown integers) pass unchanged.
 constexpr int ThrowCodeFor(int libraryCode)

@@ -13,6 +13,7 @@ targets=(
   "exif_reader_fuzzer||*.jpg *.jpeg *.tif *.tiff"
   "bmp_reader_fuzzer|bmp-|*.bmp"
   "raf_reader_fuzzer|raf-|*.raf"
+  "tiff_reader_fuzzer|tiff-|*.tif *.tiff"
 )
 
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
