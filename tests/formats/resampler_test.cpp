@@ -18,7 +18,7 @@
 namespace {
 
 // ---- A straightforward floating-point reference of the cubic resampler ----------------------
-// Same kernel, ratio, tap and folding rules as the specification states them, in doubles, with
+// Same kernel, ratio, tap and folding rules as the resampler documents them, in doubles, with
 // rounding only at the end (and after the box averaging, whose result is an 8-bit picture).
 
 double Keys(double x, double a)
