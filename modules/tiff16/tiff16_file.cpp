@@ -10,6 +10,7 @@
 #include <tiffio.h>
 
 #include "byte_source.h"
+#include "libtiff_client.h"
 #include "raw_directory.h"
 
 namespace qwtiff16 {
@@ -24,61 +25,12 @@ constexpr std::uint16_t kMaxSamplesPerPixel = 8;
 constexpr std::uint16_t kConverterExifPointerTag = 0xC4F9;
 constexpr std::uint16_t kExifPointerTag = 0x8769;
 
-// libtiff's view of the bytes: a read position, and whether libtiff reported an error.
-struct Client {
-    ByteSource* source = nullptr;
-    std::uint64_t position = 0;
-    bool failed = false;
-};
+using Client = LibtiffClient<ByteSource>;
 
-tmsize_t ReadProc(thandle_t handle, void* buffer, tmsize_t size)
-{
-    auto* client = static_cast<Client*>(handle);
-    if (size <= 0)
-        return 0;
-    const std::size_t got = client->source->ReadAt(client->position, buffer, static_cast<std::size_t>(size));
-    client->position += got;
-    return static_cast<tmsize_t>(got);
-}
-
-tmsize_t WriteProc(thandle_t, void*, tmsize_t)
-{
-    return -1; // opened for reading only
-}
-
-toff_t SeekProc(thandle_t handle, toff_t offset, int whence)
-{
-    auto* client = static_cast<Client*>(handle);
-    if (whence == SEEK_SET) {
-        client->position = offset;
-        return client->position;
-    }
-    const std::uint64_t base = whence == SEEK_CUR ? client->position : client->source->Size();
-    // Relative offsets arrive as the two's complement of a negative distance.
-    const auto distance = static_cast<std::int64_t>(offset);
-    if (distance < 0 && static_cast<std::uint64_t>(-(distance + 1)) + 1 > base)
-        return static_cast<toff_t>(-1);
-    client->position = base + static_cast<std::uint64_t>(distance);
-    return client->position;
-}
-
-int CloseProc(thandle_t)
-{
-    return 0; // the byte source is closed by its owner
-}
-
-toff_t SizeProc(thandle_t handle)
-{
-    return static_cast<Client*>(handle)->source->Size();
-}
-
+// Files are always read, never mapped.
 int MapProc(thandle_t, void**, toff_t*)
 {
     return 0;
-}
-
-void UnmapProc(thandle_t, void*, toff_t)
-{
 }
 
 // Per-file handlers: the errors of one file mark that file alone, so files on other threads
@@ -461,8 +413,9 @@ std::uint16_t Tiff16File::Inspect()
     TIFFOpenOptionsSetMaxSingleMemAlloc(
         options.get(), static_cast<tmsize_t>(state.limits.maxPixels * 2 * kMaxSamplesPerPixel + (1 << 20)));
     // "m": no memory mapping; every byte comes through the read procedure above.
-    state.tif.reset(TIFFClientOpenExt("QWTIFF16", "rm", &state.client, ReadProc, WriteProc, SeekProc,
-                                      CloseProc, SizeProc, MapProc, UnmapProc, options.get()));
+    state.tif.reset(TIFFClientOpenExt("QWTIFF16", "rm", &state.client, Client::Read, Client::Write,
+                                      Client::Seek, Client::Close, Client::Size, MapProc, Client::Unmap,
+                                      options.get()));
     if (!state.tif)
         return QWTIFF16_E_OPEN;
     TIFF* tif = state.tif.get();

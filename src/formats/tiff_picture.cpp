@@ -20,6 +20,7 @@
 #include "formats/exif_reader.h"
 #include "formats/tiff16_binding.h"
 #include "library/media_error.h"
+#include "tiff16/libtiff_client.h"
 
 namespace {
 
@@ -124,68 +125,17 @@ private:
     std::uint64_t m_size = 0;
 };
 
-// What libtiff's client procedures work on: the bytes, a read position, and whether libtiff
-// reported an error for this file.
-struct Client {
-    const TiffBytes* bytes = nullptr;
-    std::uint64_t position = 0;
-    bool failed = false;
-};
-
-tmsize_t ReadProc(thandle_t handle, void* buffer, tmsize_t size)
-{
-    auto* client = static_cast<Client*>(handle);
-    if (size <= 0)
-        return 0;
-    const std::size_t got = client->bytes->ReadAt(client->position, buffer, static_cast<std::size_t>(size));
-    client->position += got;
-    return static_cast<tmsize_t>(got);
-}
-
-tmsize_t WriteProc(thandle_t, void*, tmsize_t)
-{
-    return -1; // opened for reading only
-}
-
-toff_t SeekProc(thandle_t handle, toff_t offset, int whence)
-{
-    auto* client = static_cast<Client*>(handle);
-    if (whence == SEEK_SET) {
-        client->position = offset;
-        return client->position;
-    }
-    const std::uint64_t base = whence == SEEK_CUR ? client->position : client->bytes->Size();
-    // Relative offsets arrive as the two's complement of a negative distance.
-    const auto distance = static_cast<std::int64_t>(offset);
-    if (distance < 0 && static_cast<std::uint64_t>(-(distance + 1)) + 1 > base)
-        return static_cast<toff_t>(-1);
-    client->position = base + static_cast<std::uint64_t>(distance);
-    return client->position;
-}
-
-int CloseProc(thandle_t)
-{
-    return 0; // TiffBytes closes the file
-}
-
-toff_t SizeProc(thandle_t handle)
-{
-    return static_cast<Client*>(handle)->bytes->Size();
-}
+using Client = LibtiffClient<TiffBytes>;
 
 // Only memory blocks are "mapped"; files are always read, never mapped.
 int MapProc(thandle_t handle, void** base, toff_t* size)
 {
-    const TiffBytes& bytes = *static_cast<Client*>(handle)->bytes;
+    const TiffBytes& bytes = *Client::Of(handle).source;
     if (!bytes.Memory())
         return 0;
     *base = const_cast<std::uint8_t*>(bytes.Memory()); // libtiff only reads through a mapping
     *size = bytes.Size();
     return 1;
-}
-
-void UnmapProc(thandle_t, void*, toff_t)
-{
 }
 
 // Handlers of one open file: an error marks that file alone (so files decoded on other threads
@@ -216,7 +166,7 @@ public:
     TiffFile(const TiffBytes& bytes, const char* name, std::uint64_t maxPixels, bool mapped = false)
         : m_mapped(mapped && bytes.Memory())
     {
-        m_client.bytes = &bytes;
+        m_client.source = &bytes;
         std::unique_ptr<TIFFOpenOptions, OptionsFreer> options(TIFFOpenOptionsAlloc());
         if (!options)
             throw MediaError{kMediaOutOfMemory};
@@ -225,8 +175,9 @@ public:
         TIFFOpenOptionsSetMaxSingleMemAlloc(
             options.get(), static_cast<tmsize_t>(maxPixels * kBytesPerPixelCeiling + (1 << 20)));
         // "m": no mapping; every byte comes through ReadProc, as for a file.
-        m_tif.reset(TIFFClientOpenExt(name, m_mapped ? "r" : "rm", &m_client, ReadProc, WriteProc, SeekProc,
-                                      CloseProc, SizeProc, MapProc, UnmapProc, options.get()));
+        m_tif.reset(TIFFClientOpenExt(name, m_mapped ? "r" : "rm", &m_client, Client::Read, Client::Write,
+                                      Client::Seek, Client::Close, Client::Size, MapProc, Client::Unmap,
+                                      options.get()));
         if (!m_tif)
             throw MediaError{bytes.Size() == 0 ? kMediaUnreadable : kMediaMalformed};
     }
