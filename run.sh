@@ -4,5 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/release --target VistrelViewer vistrel_strings
+cmake --build build/release --target VistrelViewer vistrel_strings vistrel-info qwtiff16
 exec build/release/VistrelViewer/VistrelViewer "$@"
