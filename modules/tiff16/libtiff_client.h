@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 
@@ -50,4 +51,21 @@ template <typename Source> struct LibtiffClient {
     static toff_t Size(thandle_t handle) { return Of(handle).source->Size(); }
 
     static void Unmap(thandle_t, void*, toff_t) {}
+
+    // Handlers of one open file: an error marks that file alone (so files read on other
+    // threads never see it), and returning 1 keeps libtiff's process-wide handler, which prints
+    // to stderr, from being called.
+    static int OnError(TIFF*, void* client, const char*, const char*, va_list)
+    {
+        static_cast<LibtiffClient*>(client)->failed = true;
+        return 1;
+    }
+    static int OnWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+};
+
+struct TiffCloser {
+    void operator()(TIFF* tif) const { TIFFClose(tif); }
+};
+struct OptionsFreer {
+    void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
 };

@@ -33,26 +33,6 @@ int MapProc(thandle_t, void**, toff_t*)
     return 0;
 }
 
-// Per-file handlers: the errors of one file mark that file alone, so files on other threads
-// never see them, and returning 1 keeps libtiff's process-wide handler (which prints) away.
-int OnError(TIFF*, void* userData, const char*, const char*, va_list)
-{
-    static_cast<Client*>(userData)->failed = true;
-    return 1;
-}
-
-int OnWarning(TIFF*, void*, const char*, const char*, va_list)
-{
-    return 1;
-}
-
-struct TiffCloser {
-    void operator()(TIFF* tif) const { TIFFClose(tif); }
-};
-struct OptionsFreer {
-    void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
-};
-
 // The fields of one directory that the pixel reader needs.
 struct Layout {
     std::uint32_t width = 0;
@@ -376,21 +356,20 @@ std::uint16_t Tiff16File::OpenFile(const char* path, const Limits& limits, std::
     std::unique_ptr<ByteSource> source = ByteSource::OpenFile(path);
     if (!source)
         return QWTIFF16_E_OPEN;
-    auto state = std::make_unique<State>();
-    state->source = std::move(source);
-    state->limits = limits;
-    file.reset(new Tiff16File(std::move(state)));
-    const std::uint16_t result = file->Inspect();
-    if (result != QWTIFF16_OK)
-        file.reset();
-    return result;
+    return OpenSource(std::move(source), limits, file);
 }
 
 std::uint16_t Tiff16File::OpenMemory(std::span<const std::uint8_t> bytes, const Limits& limits,
                                      std::unique_ptr<Tiff16File>& file)
 {
+    return OpenSource(ByteSource::FromMemory(bytes), limits, file);
+}
+
+std::uint16_t Tiff16File::OpenSource(std::unique_ptr<ByteSource> source, const Limits& limits,
+                                     std::unique_ptr<Tiff16File>& file)
+{
     auto state = std::make_unique<State>();
-    state->source = ByteSource::FromMemory(bytes);
+    state->source = std::move(source);
     state->limits = limits;
     file.reset(new Tiff16File(std::move(state)));
     const std::uint16_t result = file->Inspect();
@@ -406,8 +385,8 @@ std::uint16_t Tiff16File::Inspect()
     std::unique_ptr<TIFFOpenOptions, OptionsFreer> options(TIFFOpenOptionsAlloc());
     if (!options)
         return QWTIFF16_E_MEMORY;
-    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), OnError, &state.client);
-    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), OnWarning, &state.client);
+    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), Client::OnError, &state.client);
+    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), Client::OnWarning, &state.client);
     // No single buffer beyond what the largest accepted picture needs (16-bit samples, with
     // room for extra samples), whatever a damaged directory declares.
     TIFFOpenOptionsSetMaxSingleMemAlloc(

@@ -8,6 +8,8 @@
 
 namespace qwtiff16 {
 
+class ByteSource;
+
 inline constexpr std::uint32_t kMaxPixels = 200'000'000;
 inline constexpr std::uint32_t kThumbnailBoxWidth = 160;
 inline constexpr std::uint32_t kThumbnailBoxHeight = 120;
@@ -52,6 +54,8 @@ public:
 private:
     struct State;
     explicit Tiff16File(std::unique_ptr<State> state);
+    static std::uint16_t OpenSource(std::unique_ptr<ByteSource> source, const Limits& limits,
+                                    std::unique_ptr<Tiff16File>& file);
     // Opens libtiff over the bytes and sorts the file out: target or not, thumbnail source.
     std::uint16_t Inspect();
 

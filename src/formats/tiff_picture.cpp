@@ -138,27 +138,6 @@ int MapProc(thandle_t handle, void** base, toff_t* size)
     return 1;
 }
 
-// Handlers of one open file: an error marks that file alone (so files decoded on other threads
-// never see it), and returning 1 keeps libtiff's process-wide handler, which prints to stderr,
-// from being called.
-int OnError(TIFF*, void* userData, const char*, const char*, va_list)
-{
-    static_cast<Client*>(userData)->failed = true;
-    return 1;
-}
-
-int OnWarning(TIFF*, void*, const char*, const char*, va_list)
-{
-    return 1;
-}
-
-struct TiffCloser {
-    void operator()(TIFF* tif) const { TIFFClose(tif); }
-};
-struct OptionsFreer {
-    void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
-};
-
 // One file open in libtiff. Throws MediaError when libtiff does not take it for a TIFF.
 // `mapped` lets libtiff take the bytes of a memory block directly instead of reading them.
 class TiffFile {
@@ -170,8 +149,8 @@ public:
         std::unique_ptr<TIFFOpenOptions, OptionsFreer> options(TIFFOpenOptionsAlloc());
         if (!options)
             throw MediaError{kMediaOutOfMemory};
-        TIFFOpenOptionsSetErrorHandlerExtR(options.get(), OnError, &m_client);
-        TIFFOpenOptionsSetWarningHandlerExtR(options.get(), OnWarning, &m_client);
+        TIFFOpenOptionsSetErrorHandlerExtR(options.get(), Client::OnError, &m_client);
+        TIFFOpenOptionsSetWarningHandlerExtR(options.get(), Client::OnWarning, &m_client);
         TIFFOpenOptionsSetMaxSingleMemAlloc(
             options.get(), static_cast<tmsize_t>(maxPixels * kBytesPerPixelCeiling + (1 << 20)));
         // "m": no mapping; every byte comes through ReadProc, as for a file.
