@@ -15,10 +15,10 @@
 #include <sys/resource.h>
 #include <vector>
 
-#include "fixtures/exif_builder.h"
-#include "fixtures/jpeg_writer.h"
 #include "formats/picture_reader.h"
 #include "library/dib_image.h"
+#include "media_writers/exif_builder.h"
+#include "media_writers/jpeg_writer.h"
 
 namespace fs = std::filesystem;
 

@@ -15,6 +15,8 @@ if(VISTREL_WITH_GUI)
   install(TARGETS VistrelViewer RUNTIME DESTINATION ${VISTREL_INSTALL_DIR})
   install(DIRECTORY ${VISTREL_PROGRAM_DIR}/System ${VISTREL_PROGRAM_DIR}/Resource
           DESTINATION ${VISTREL_INSTALL_DIR})
+  # The demo card (made by the build, see tools/demo_generator) beside the program.
+  install(DIRECTORY ${VISTREL_PROGRAM_DIR}/Demo DESTINATION ${VISTREL_INSTALL_DIR})
   # The scratch folder is emptied at every start, so it must be writable by its users.
   install(DIRECTORY DESTINATION ${VISTREL_INSTALL_DIR}/Temporary
           DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE

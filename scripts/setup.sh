@@ -10,7 +10,7 @@ packages=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libswresample-dev
   gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly gstreamer1.0-libav
   libsqlite3-dev libopencv-objdetect-dev opencv-data libudev-dev
-  googletest libgtest-dev xvfb xauth clang libclang-rt-14-dev python3
+  googletest libgtest-dev xvfb xauth xdotool imagemagick clang libclang-rt-14-dev python3
 )
 
 missing=()

@@ -17,6 +17,7 @@ public:
 
     // Runs the command's handler; false when no handler is registered for it.
     bool Dispatch(int command);
+    bool HasHandler(int command) const { return m_handlers.contains(command); }
 
     // Queues the command for the main thread's event loop; safe from any thread.
     void Post(int command);

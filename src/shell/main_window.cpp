@@ -1,11 +1,32 @@
 #include "shell/main_window.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QStandardPaths>
 
+#include "files/folder_tree.h"
+#include "library/item_sort.h"
+#include "library/library_counts.h"
+#include "library/status_lines.h"
+#include "library/thumbnail_worker.h"
 #include "shell/app_settings.h"
+#include "shell/information_area.h"
+#include "shell/information_progress.h"
+#include "shell/left_panel.h"
+#include "shell/menu_resources.h"
+#include "shell/message_box.h"
+#include "shell/splitter_bar.h"
+#include "shell/status_bar.h"
+#include "shell/string_table.h"
+#include "shell/text_template.h"
+#include "shell/top_bar.h"
+#include "shell/view_commands.h"
+#include "views/thumbnail_view.h"
 
 namespace {
 
@@ -21,6 +42,36 @@ std::string PicturesFolder()
     return QStandardPaths::writableLocation(QStandardPaths::PicturesLocation).toStdString();
 }
 
+QRect ToQRect(const WindowRect& rect)
+{
+    return {rect.x, rect.y, rect.width, rect.height};
+}
+
+// The client area below the menu bar; every region is placed in it by number.
+class MainClientArea : public QWidget {
+public:
+    MainClientArea(std::function<void()> onResize, QWidget* parent)
+        : QWidget(parent)
+        , m_onResize(std::move(onResize))
+    {
+        setObjectName("ClientArea");
+        setAutoFillBackground(true);
+        QPalette palette = this->palette();
+        palette.setColor(QPalette::Window, QColor(0xF4, 0xF6, 0xFA));
+        setPalette(palette);
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QWidget::resizeEvent(event);
+        m_onResize();
+    }
+
+private:
+    std::function<void()> m_onResize;
+};
+
 } // namespace
 
 WindowRect WorkAreaAt(int x, int y)
@@ -34,12 +85,305 @@ WindowRect WorkAreaAt(int x, int y)
 }
 
 MainWindow::MainWindow(AppSettings& settings, QWidget* parent)
+    : MainWindow(settings, ProgramThumbnailWorker(), parent)
+{
+}
+
+MainWindow::MainWindow(AppSettings& settings, ThumbnailWorker& worker, QWidget* parent)
     : QMainWindow(parent)
     , m_settings(settings)
+    , m_worker(worker)
 {
     setWindowTitle(kTitle);
     setMinimumSize(kMinimumSize.width, kMinimumSize.height);
+    m_itemList.RestoreSortType(settings.sortType);
+    CreateRegions();
+    RegisterCommands();
     m_dispatcher.Register(kCommandProcessForwardedText, [this] { ProcessForwardedText(); });
+    CreateMenus();
+}
+
+void MainWindow::CreateMenus()
+{
+    m_menus = new MenuResources(MenuResources::LoadDefinition(), [this](int command) { m_dispatcher.Dispatch(command); },
+                                this);
+    m_menus->BuildMenuBar(menuBar());
+    m_menus->InstallAccelerators(this);
+    // Entries whose work is not in the program (a missing service module) are shown greyed.
+    const auto enableEntries = [this](const std::vector<MenuEntry>& entries, const auto& self) -> void {
+        for (const MenuEntry& entry : entries) {
+            if (!entry.entries.empty())
+                self(entry.entries, self);
+            else if (entry.command != 0)
+                m_menus->SetEnabled(entry.command, m_dispatcher.HasHandler(entry.command));
+        }
+    };
+    for (const MenuResource& menu : m_menus->Definition().menus)
+        enableEntries(menu.entries, enableEntries);
+}
+
+void MainWindow::OpenContextMenu(QPoint globalPosition)
+{
+    const std::vector<MediaItem>& items = m_itemList.Items();
+    const bool anySelected = std::any_of(items.begin(), items.end(), [](const MediaItem& item) {
+        return item.selected;
+    });
+    const char* name = PeriodMode() ? "ZORX_CONTEXT_MENU_PM"
+                       : anySelected ? "ZORX_CONTEXT_MENU_0"
+                                     : "ZORX_CONTEXT_MENU_1";
+    QMenu* menu = m_menus->BuildContextMenu(name, this);
+    if (!menu)
+        return;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(globalPosition);
+}
+
+MainWindow::~MainWindow()
+{
+    // The worker may still hold pointers into this window's items.
+    m_worker.Cancel();
+}
+
+void MainWindow::CreateRegions()
+{
+    m_clientArea = new MainClientArea([this] { LayOut(); }, this);
+    setCentralWidget(m_clientArea);
+
+    m_splitter = new SplitterBar([this] { return m_leftLimits.Draggable(); },
+                                 [this](int x) { DragSplitterTo(x); }, m_clientArea);
+    m_statusBar = new StatusBar(m_clientArea);
+    m_topBar = new TopBar([this](int command) { OnTopBarCommand(command); }, m_clientArea);
+    m_leftPanel = new LeftPanel([this](int command) { OnLeftPanelCommand(command); }, m_clientArea);
+
+    ViewHost host;
+    host.sendCommand = [this](int command) { m_dispatcher.Dispatch(command); };
+    host.selectionChanged = [this] { RefreshSelection(); };
+    host.pointedItemChanged = [this](const MediaItem* item) { ShowPointedItem(item); };
+    host.openContextMenu = [this](QPoint globalPosition) { OpenContextMenu(globalPosition); };
+    m_thumbnailView = new ThumbnailView(m_itemList.Items(), m_worker, std::move(host), m_clientArea);
+
+    m_folderTree = new FolderTree([this](const std::string& path) { OpenFolder(path); });
+    // The menu panel and the period panel fill these pages once they exist.
+    auto* menuPanelPage = new QWidget;
+    menuPanelPage->setObjectName("MenuPanelPage");
+    auto* periodPanelPage = new QWidget;
+    periodPanelPage->setObjectName("PeriodPanelPage");
+    m_leftPanel->SetPages(menuPanelPage, m_folderTree, periodPanelPage);
+    m_informationArea = new InformationArea;
+    m_leftPanel->SetCompanion(m_informationArea);
+
+    // Reserved for the start-up service's window; the client background shows through.
+    m_rightColumn = nullptr;
+
+    const LeftPage page = m_settings.menuPanel == 1 ? LeftPage::MenuPanel : LeftPage::Navigation;
+    ShowLeftPageLimits(m_leftLimits, page, PeriodMode(), m_paneServiceActive);
+    m_thumbnailView->Grid().SetThumbnailSize(ThumbnailSize());
+    RefreshButtons();
+    RefreshTitle();
+}
+
+void MainWindow::LayOut()
+{
+    if (!m_clientArea)
+        return;
+    m_layout = LayoutMainWindow(m_clientArea->width(), m_clientArea->height(), m_statusBar->height(),
+                                m_settings.windowLWidth, m_leftLimits);
+    m_settings.windowLWidth = m_layout.leftWidth;
+    m_topBar->setGeometry(ToQRect(m_layout.topBar));
+    m_leftPanel->setGeometry(ToQRect(m_layout.leftPanel));
+    m_thumbnailView->setGeometry(ToQRect(m_layout.viewArea));
+    m_splitter->setGeometry(ToQRect(m_layout.splitter));
+    if (m_rightColumn)
+        m_rightColumn->setGeometry(ToQRect(m_layout.rightColumn));
+    m_statusBar->setGeometry(0, m_clientArea->height() - m_statusBar->height(), m_clientArea->width(),
+                             m_statusBar->height());
+}
+
+void MainWindow::DragSplitterTo(int clientX)
+{
+    m_settings.windowLWidth = DraggedLeftWidth(clientX, m_leftLimits);
+    LayOut();
+}
+
+int MainWindow::ThumbnailSize() const
+{
+    return m_settings.thumbnailSize;
+}
+
+void MainWindow::SetThumbnailSize(int size)
+{
+    if (size < 0 || size > 2)
+        return;
+    m_settings.thumbnailSize = size;
+    m_thumbnailView->Grid().SetThumbnailSize(size);
+    RefreshButtons();
+}
+
+void MainWindow::SetBrowseMode(bool periodMode)
+{
+    if (periodMode == PeriodMode()) {
+        RefreshButtons();
+        return;
+    }
+    m_settings.pmMode = periodMode ? 1 : 0;
+    const LeftPage page = m_settings.menuPanel == 1 ? LeftPage::MenuPanel : LeftPage::Navigation;
+    ShowLeftPageLimits(m_leftLimits, page, periodMode, m_paneServiceActive);
+    if (periodMode) {
+        // The period list comes from the date index; until it is filled the view is empty.
+        m_worker.Cancel();
+        m_itemList.ChangeFolder({});
+    } else {
+        m_worker.Cancel();
+        m_itemList.ChangeFolder(m_currentFolder);
+        m_folderTree->SelectFolderPath(m_currentFolder);
+    }
+    m_thumbnailView->ListChanged();
+    RefreshSelection();
+    RefreshButtons();
+    RefreshTitle();
+    LayOut();
+}
+
+void MainWindow::ShowLeftPage(LeftPage page)
+{
+    m_settings.menuPanel = page == LeftPage::MenuPanel ? 1 : 0;
+    ShowLeftPageLimits(m_leftLimits, page, PeriodMode(), m_paneServiceActive);
+    RefreshButtons();
+    LayOut();
+}
+
+void MainWindow::SetSortType(int sortType)
+{
+    if (!IsValidSortType(sortType) || PeriodMode())
+        return;
+    m_worker.Cancel();
+    const bool needsInformation = SortNeedsAllInformation(sortType) && !m_itemList.AllInformationLoaded();
+    int effective = 0;
+    if (needsInformation) {
+        RunWithInformationProgress(this, [&](const ItemList::Progress& progress) {
+            effective = m_itemList.SetSortType(sortType, false, progress);
+            return effective == sortType;
+        });
+    } else {
+        effective = m_itemList.SetSortType(sortType, false);
+    }
+    m_settings.sortType = effective;
+    m_thumbnailView->ListChanged();
+    RefreshSelection();
+}
+
+void MainWindow::RefreshButtons()
+{
+    m_topBar->ShowState(PeriodMode(), m_settings.viewMode, m_settings.thumbnailSize, m_paneServiceActive);
+    const LeftPage page = m_settings.menuPanel == 1 ? LeftPage::MenuPanel : LeftPage::Navigation;
+    // Back and forward wait for the folder history.
+    m_leftPanel->ShowState(page, PeriodMode(), m_paneServiceActive, false, false);
+}
+
+void MainWindow::RefreshTitle()
+{
+    setWindowTitle(QString::fromStdString(
+        MainWindowTitle(kTitle, PeriodMode(), FolderDisplayName(m_currentFolder))));
+}
+
+void MainWindow::RefreshSelection()
+{
+    std::vector<MediaItem>& items = m_itemList.Items();
+    const LibraryCounts counts = Recount(items);
+    m_informationArea->SetLines(InformationLines(items, counts, m_currentFolder, PeriodMode()));
+    m_statusBar->SetText(0, QString::fromStdString(StatusBarText(counts, nullptr, PeriodMode())));
+}
+
+void MainWindow::ShowPointedItem(const MediaItem* item)
+{
+    const LibraryCounts counts = Recount(m_itemList.Items());
+    m_statusBar->SetText(0, QString::fromStdString(StatusBarText(counts, item, PeriodMode())));
+}
+
+void MainWindow::OnTopBarCommand(int command)
+{
+    const std::optional<int> mainCommand = MainCommandOfTopBar(command, ThumbnailSize());
+    if (mainCommand)
+        m_dispatcher.Dispatch(*mainCommand);
+    m_thumbnailView->Grid().setFocus(Qt::OtherFocusReason);
+    RefreshButtons();
+}
+
+void MainWindow::OnLeftPanelCommand(int command)
+{
+    const std::optional<int> mainCommand = MainCommandOfLeftPanel(command);
+    if (mainCommand)
+        m_dispatcher.Dispatch(*mainCommand);
+    RefreshButtons();
+}
+
+void MainWindow::RegisterCommands()
+{
+    m_dispatcher.Register(kCommandOpen, [this] { OpenItem(); });
+    m_dispatcher.Register(kCommandClose, [this] { close(); });
+    m_dispatcher.Register(kCommandSelectAll, [this] {
+        for (MediaItem& item : m_itemList.Items())
+            item.selected = !item.hidden;
+        m_thumbnailView->Grid().update();
+        RefreshSelection();
+    });
+    m_dispatcher.Register(kCommandStopLoading, [this] { m_worker.Cancel(); });
+    m_dispatcher.Register(kCommandRefresh, [this] { RefreshFolder(); });
+    m_dispatcher.Register(kCommandFolderMode, [this] { SetBrowseMode(false); });
+    m_dispatcher.Register(kCommandPeriodMode, [this] { SetBrowseMode(true); });
+    m_dispatcher.Register(kCommandShowMenuPanel, [this] { ShowLeftPage(LeftPage::MenuPanel); });
+    m_dispatcher.Register(kCommandShowFolderTree, [this] {
+        if (PeriodMode())
+            SetBrowseMode(false);
+        ShowLeftPage(LeftPage::Navigation);
+    });
+    m_dispatcher.Register(kCommandShowPeriodPanel, [this] {
+        if (!PeriodMode())
+            SetBrowseMode(true);
+        ShowLeftPage(LeftPage::Navigation);
+    });
+    for (int size = 0; size < 3; ++size) {
+        m_dispatcher.Register(ThumbnailCommandOfSize(size), [this, size] {
+            SetViewMode(0);
+            SetThumbnailSize(size);
+        });
+    }
+    m_dispatcher.Register(kCommandPreview, [this] { SetViewMode(1); });
+    m_dispatcher.Register(kCommandReport, [this] { SetViewMode(2); });
+    for (int sortType = 0; sortType < kSortTypeCount; ++sortType)
+        m_dispatcher.Register(kCommandSortFirst + sortType, [this, sortType] { SetSortType(sortType); });
+}
+
+void MainWindow::OpenItem()
+{
+    const std::vector<MediaItem>& items = m_itemList.Items();
+    std::vector<const MediaItem*> selected;
+    for (const MediaItem& item : items) {
+        if (item.selected)
+            selected.push_back(&item);
+    }
+    if (selected.empty())
+        return;
+    const bool allPictures = std::all_of(selected.begin(), selected.end(), [](const MediaItem* item) {
+        return item->isImage;
+    });
+    if (allPictures && selected.front()->typeName == "RAF") {
+        SetViewMode(1);
+        return;
+    }
+    const std::string path = selected.front()->fullPath;
+    if (path.empty())
+        return;
+    if (!QFileInfo::exists(QString::fromStdString(path))) {
+        ShowErrorText(this, FillTemplate(GetText("ZORX_NotFound"), {path}));
+        return;
+    }
+    if (QFileInfo(QString::fromStdString(path)).isDir()) {
+        OpenFolder(path);
+        return;
+    }
+    m_dispatcher.RunService("Open");
+    update();
 }
 
 int MainWindow::ViewMode() const
@@ -135,12 +479,34 @@ void MainWindow::BringToFront()
 void MainWindow::OpenFolder(const std::string& path)
 {
     m_currentFolder = path;
+    if (!PeriodMode()) {
+        // Listing destroys the detail objects that the worker may be filling.
+        m_worker.Cancel();
+        m_itemList.ChangeFolder(path);
+        m_thumbnailView->ListChanged();
+        m_folderTree->SelectFolderPath(path);
+        RefreshSelection();
+    }
+    RefreshTitle();
     update();
+}
+
+void MainWindow::RefreshFolder()
+{
+    if (PeriodMode())
+        return;
+    m_worker.Cancel();
+    m_itemList.Refresh();
+    m_thumbnailView->ListChanged();
+    RefreshSelection();
 }
 
 void MainWindow::SetViewMode(int viewMode)
 {
+    if (viewMode < 0 || viewMode > 2)
+        return;
     m_settings.viewMode = viewMode;
+    RefreshButtons();
     update();
 }
 

@@ -6,14 +6,26 @@
 #include <QMainWindow>
 
 #include "framework/window_placement.h"
+#include "library/item_list.h"
 #include "shell/command_dispatcher.h"
 #include "shell/command_line.h"
+#include "shell/main_layout.h"
 
 struct AppSettings;
+class FolderTree;
+class InformationArea;
+class LeftPanel;
+class MenuResources;
+class SplitterBar;
+class StatusBar;
+class ThumbnailView;
+class ThumbnailWorker;
+class TopBar;
 
-// The browser's main window: owns the command dispatcher, the current folder and the command
-// line state, carries out command-line actions, and saves the settings when it accepts a close.
-// Its panes are added by the views. Main thread only.
+// The browser's main window: owns the command dispatcher, the item list of the current folder
+// and the command line state; lays out its regions (top bar, left panel, splitter, view area,
+// right column, status bar), switches modes, views and sizes, carries out command-line actions,
+// and saves the settings when it accepts a close. Main thread only.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -22,6 +34,8 @@ public:
     inline static constexpr const char* kTitle = "VistrelViewer";
 
     explicit MainWindow(AppSettings& settings, QWidget* parent = nullptr);
+    MainWindow(AppSettings& settings, ThumbnailWorker& worker, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     CommandDispatcher& Dispatcher() { return m_dispatcher; }
 
@@ -39,8 +53,36 @@ public:
     bool PeriodMode() const;
 
     void SetCommandLine(std::string text) { m_commandLine = std::move(text); }
+    // Lists the folder (cancelling the background loader first) and shows it.
     void OpenFolder(const std::string& path);
+    // Lists the current folder again, keeping what is loaded for unchanged items.
+    void RefreshFolder();
     void SetViewMode(int viewMode);
+    void SetThumbnailSize(int size);
+    int ThumbnailSize() const;
+    void SetBrowseMode(bool periodMode);
+    void ShowLeftPage(LeftPage page);
+    // Sorts by type 0 to 5; the date, dimension and duration sorts read every file first.
+    void SetSortType(int sortType);
+
+    ItemList& Items() { return m_itemList; }
+    const LeftWidthLimits& LeftLimits() const { return m_leftLimits; }
+    int LeftWidth() const { return m_layout.leftWidth; }
+    const MainLayout& Layout() const { return m_layout; }
+    // The client-area x the splitter was dragged to.
+    void DragSplitterTo(int clientX);
+
+    TopBar& TopBarWidget() { return *m_topBar; }
+    LeftPanel& LeftPanelWidget() { return *m_leftPanel; }
+    FolderTree& FolderTreeWidget() { return *m_folderTree; }
+    ThumbnailView& ThumbnailViewWidget() { return *m_thumbnailView; }
+    StatusBar& StatusBarWidget() { return *m_statusBar; }
+    InformationArea& InformationAreaWidget() { return *m_informationArea; }
+    QWidget& ClientArea() { return *m_clientArea; }
+    MenuResources& Menus() { return *m_menus; }
+
+    // The status lines and the status bar after a listing or a selection change.
+    void RefreshSelection();
 
     // The start-up pre-scan (folder mode) and the full option pass.
     void RunStartupPreScan(const std::string& argumentText);
@@ -67,6 +109,17 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void CreateRegions();
+    void CreateMenus();
+    void OpenContextMenu(QPoint globalPosition);
+    void RegisterCommands();
+    void LayOut();
+    void RefreshTitle();
+    void RefreshButtons();
+    void OnTopBarCommand(int command);
+    void OnLeftPanelCommand(int command);
+    void OpenItem();
+    void ShowPointedItem(const MediaItem* item);
     void ProcessForwardedText();
     void Execute(const CommandLineAction& action);
     void RunServiceAction(const CommandLineAction& action);
@@ -74,7 +127,22 @@ private:
     CommandLineEnvironment Environment() const;
 
     AppSettings& m_settings;
+    ThumbnailWorker& m_worker;
     CommandDispatcher m_dispatcher;
+    ItemList m_itemList;
+    LeftWidthLimits m_leftLimits;
+    MainLayout m_layout;
+    QWidget* m_clientArea = nullptr;
+    MenuResources* m_menus = nullptr;
+    TopBar* m_topBar = nullptr;
+    LeftPanel* m_leftPanel = nullptr;
+    FolderTree* m_folderTree = nullptr;
+    InformationArea* m_informationArea = nullptr;
+    SplitterBar* m_splitter = nullptr;
+    ThumbnailView* m_thumbnailView = nullptr;
+    QWidget* m_rightColumn = nullptr;
+    StatusBar* m_statusBar = nullptr;
+    bool m_paneServiceActive = false;
     std::function<bool()> m_paneCloseQuery;
     std::string m_currentFolder;
     std::string m_focusedPath;

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "fixtures/exif_builder.h"
 #include "fixtures/sandbox.h"
 #include "formats/exif_reader.h"
+#include "media_writers/exif_builder.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "fixtures/exif_builder.h"
 #include "fixtures/sandbox.h"
 #include "formats/format_registry.h"
 #include "formats/medium_info_reader.h"
+#include "media_writers/exif_builder.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "fixtures/exif_builder.h"
-#include "fixtures/jpeg_writer.h"
 #include "fixtures/sandbox.h"
 #include "formats/jpeg_decode.h"
 #include "formats/picture_reader.h"
 #include "library/dib_image.h"
+#include "media_writers/exif_builder.h"
+#include "media_writers/jpeg_writer.h"
 
 namespace {
 

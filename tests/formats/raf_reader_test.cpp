@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include "fixtures/exif_builder.h"
-#include "fixtures/raf_builder.h"
 #include "fixtures/sandbox.h"
 #include "formats/raf_handler.h"
 #include "formats/raf_reader.h"
@@ -20,6 +18,8 @@
 #include "library/dib_image.h"
 #include "library/media_error.h"
 #include "library/medium_info.h"
+#include "media_writers/exif_builder.h"
+#include "media_writers/raf_builder.h"
 
 // Readable result codes in failure messages.
 void PrintTo(RafResult result, std::ostream* out)

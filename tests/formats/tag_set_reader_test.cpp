@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "fixtures/exif_builder.h"
 #include "formats/exif_reader.h"
 #include "formats/tag_set_reader.h"
+#include "media_writers/exif_builder.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "fixtures/exif_builder.h"
 #include "formats/tag_set.h"
+#include "media_writers/exif_builder.h"
 
 namespace {
 

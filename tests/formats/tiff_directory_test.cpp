@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "fixtures/exif_builder.h"
 #include "formats/tiff_directory.h"
+#include "media_writers/exif_builder.h"
 
 namespace {
 

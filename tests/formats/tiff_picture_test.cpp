@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
-#include "fixtures/exif_builder.h"
 #include "fixtures/sandbox.h"
 #include "fixtures/tiff_writer.h"
 #include "formats/exif_reader.h"
@@ -23,6 +22,7 @@
 #include "formats/tiff_picture.h"
 #include "library/dib_image.h"
 #include "library/media_error.h"
+#include "media_writers/exif_builder.h"
 #include "shell/program_folder.h"
 
 namespace {

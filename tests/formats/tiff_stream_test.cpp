@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "fixtures/exif_builder.h"
 #include "fixtures/sandbox.h"
 #include "formats/tiff_stream.h"
+#include "media_writers/exif_builder.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include "fixtures/exif_builder.h"
 #include "fixtures/sandbox.h"
 #include "library/file_time.h"
 #include "library/item_list.h"
 #include "library/item_sort.h"
 #include "library/medium_info.h"
 #include "listing_test_support.h"
+#include "media_writers/exif_builder.h"
 
 namespace {
 

@@ -10,12 +10,12 @@
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
-#include "fixtures/exif_builder.h"
 #include "fixtures/sandbox.h"
 #include "fixtures/tiff_writer.h"
 #include "formats/tiff16_binding.h"
 #include "library/dib_image.h"
 #include "library/media_error.h"
+#include "media_writers/exif_builder.h"
 
 namespace {
 
