@@ -5,20 +5,24 @@
 #include <QHeaderView>
 #include <QTimer>
 
+#include "files/natural_order.h"
 #include "shell/message_box.h"
 
 FolderTree::FolderTree(std::function<void(const std::string&)> openFolder, QWidget* parent)
     : QTreeView(parent)
     , m_model(new QFileSystemModel(this))
+    , m_order(new NaturalOrderModel(this))
     , m_openFolder(std::move(openFolder))
 {
     setObjectName("FolderTree");
     m_model->setFilter(QDir::AllDirs | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     m_model->setReadOnly(true);
-    // The model resolves links and sorts names naturally ("DSC2" before "DSC10").
     m_model->setRootPath("/");
-    setModel(m_model);
-    setRootIndex(m_model->index("/").parent());
+    // Names in natural order ("DSC2" before "DSC10") whatever the locale's collation offers.
+    m_order->setSourceModel(m_model);
+    m_order->setDynamicSortFilter(true);
+    setModel(m_order);
+    setRootIndex(IndexOfPath("/").parent());
     for (int column = 1; column < m_model->columnCount(); ++column)
         hideColumn(column);
     header()->hide();
@@ -31,11 +35,12 @@ FolderTree::FolderTree(std::function<void(const std::string&)> openFolder, QWidg
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     header()->setStretchLastSection(false);
 
-    const QModelIndex home = m_model->index(QDir::homePath());
+    const QModelIndex home = IndexOfPath(QDir::homePath());
     for (QModelIndex index = home; index.isValid(); index = index.parent())
         expand(index);
 
     connect(this, &QTreeView::clicked, this, &FolderTree::PickFolder);
+    connect(this, &QTreeView::activated, this, &FolderTree::PickFolder);
     connect(m_model, &QFileSystemModel::directoryLoaded, this, &FolderTree::RevealShownFolder);
 }
 
@@ -48,7 +53,7 @@ void FolderTree::RevealShownFolder(const QString& loadedFolder)
         return;
     // The model sorts a freshly read folder a moment later; scroll once the rows have settled.
     QTimer::singleShot(100, this, [this] {
-        const QModelIndex index = m_model->index(QString::fromStdString(m_shownFolder));
+        const QModelIndex index = IndexOfPath(QString::fromStdString(m_shownFolder));
         if (m_revealPending && index.isValid())
             scrollTo(index, QAbstractItemView::PositionAtCenter);
     });
@@ -66,11 +71,16 @@ void FolderTree::wheelEvent(QWheelEvent* event)
     QTreeView::wheelEvent(event);
 }
 
+QModelIndex FolderTree::IndexOfPath(const QString& path) const
+{
+    return m_order->mapFromSource(m_model->index(path));
+}
+
 std::string FolderTree::ItemFolderPath(const QModelIndex& index) const
 {
     if (!index.isValid())
         return {};
-    return m_model->filePath(index).toStdString();
+    return m_model->filePath(m_order->mapToSource(index)).toStdString();
 }
 
 std::string FolderTree::SelectedFolderPath() const
@@ -81,14 +91,12 @@ std::string FolderTree::SelectedFolderPath() const
 void FolderTree::SelectFolderPath(const std::string& path)
 {
     m_shownFolder = path;
-    const QModelIndex index = m_model->index(QString::fromStdString(path));
+    const QModelIndex index = IndexOfPath(QString::fromStdString(path));
     if (!index.isValid())
         return;
     for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
         expand(parent);
-    m_selectingByProgram = true;
     setCurrentIndex(index);
-    m_selectingByProgram = false;
     scrollTo(index, QAbstractItemView::PositionAtCenter);
     m_revealPending = true;
 }
@@ -109,12 +117,13 @@ void FolderTree::PickFolder(const QModelIndex& index)
     m_openFolder(path);
 }
 
-void FolderTree::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+void FolderTree::keyPressEvent(QKeyEvent* event)
 {
-    QTreeView::currentChanged(current, previous);
-    // Keyboard moves open the folder they land on, as a click does.
-    if (!m_selectingByProgram && hasFocus() && current.isValid())
-        PickFolder(current);
+    const QPersistentModelIndex before = currentIndex();
+    QTreeView::keyPressEvent(event);
+    // Moving with the keys opens the folder moved to, as a click does.
+    if (currentIndex() != before && currentIndex().isValid())
+        PickFolder(currentIndex());
 }
 
 void FolderTree::focusInEvent(QFocusEvent* event)

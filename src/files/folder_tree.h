@@ -5,6 +5,7 @@
 
 #include <QTreeView>
 
+class NaturalOrderModel;
 class QFileSystemModel;
 
 // The folder tree of the left panel: every folder of the file system (hidden ones included,
@@ -20,6 +21,8 @@ public:
     // Expands the way to `path` and selects it, without opening it again.
     void SelectFolderPath(const std::string& path);
 
+    // The tree's index of a folder path (invalid when the path is not a folder).
+    QModelIndex IndexOfPath(const QString& path) const;
     // The folder path of a tree index; empty for an invalid index.
     std::string ItemFolderPath(const QModelIndex& index) const;
     std::string SelectedFolderPath() const;
@@ -32,7 +35,7 @@ public:
 protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
-    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
@@ -43,9 +46,9 @@ private:
     void RevealShownFolder(const QString& loadedFolder);
 
     QFileSystemModel* m_model;
+    NaturalOrderModel* m_order;
     std::function<void(const std::string&)> m_openFolder;
     std::string m_shownFolder;
     bool m_focusFlag = false;
-    bool m_selectingByProgram = false;
     bool m_revealPending = false;
 };
