@@ -289,15 +289,15 @@ void MainWindow::RefreshTitle()
 void MainWindow::RefreshSelection()
 {
     std::vector<MediaItem>& items = m_itemList.Items();
-    const LibraryCounts counts = Recount(items);
-    m_informationArea->SetLines(InformationLines(items, counts, m_currentFolder, PeriodMode()));
-    m_statusBar->SetText(0, QString::fromStdString(StatusBarText(counts, nullptr, PeriodMode())));
+    m_counts = Recount(items);
+    m_informationArea->SetLines(InformationLines(items, m_counts, m_currentFolder, PeriodMode()));
+    m_statusBar->SetText(0, QString::fromStdString(StatusBarText(m_counts, nullptr, PeriodMode())));
 }
 
 void MainWindow::ShowPointedItem(const MediaItem* item)
 {
-    const LibraryCounts counts = Recount(m_itemList.Items());
-    m_statusBar->SetText(0, QString::fromStdString(StatusBarText(counts, item, PeriodMode())));
+    // The counts of the last listing or selection change: the pointer moves far more often.
+    m_statusBar->SetText(0, QString::fromStdString(StatusBarText(m_counts, item, PeriodMode())));
 }
 
 void MainWindow::OnTopBarCommand(int command)

@@ -7,6 +7,7 @@
 
 #include "framework/window_placement.h"
 #include "library/item_list.h"
+#include "library/library_counts.h"
 #include "shell/command_dispatcher.h"
 #include "shell/command_line.h"
 #include "shell/main_layout.h"
@@ -130,6 +131,7 @@ private:
     ThumbnailWorker& m_worker;
     CommandDispatcher m_dispatcher;
     ItemList m_itemList;
+    LibraryCounts m_counts;
     LeftWidthLimits m_leftLimits;
     MainLayout m_layout;
     QWidget* m_clientArea = nullptr;

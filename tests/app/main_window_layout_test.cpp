@@ -196,3 +196,18 @@ TEST_F(MainWindowLayoutTest, SelectAllSelectsEveryItem)
     for (const MediaItem& item : window->Items().Items())
         EXPECT_TRUE(item.selected);
 }
+
+TEST_F(MainWindowLayoutTest, DateSortReadsEveryFileAndIsKept)
+{
+    sandbox.WriteFile("card/b.JPG", "x");
+    sandbox.WriteFile("card/a.JPG", "x");
+    sandbox.MakeFolder("card/Sub");
+    window->OpenFolder(sandbox / "card");
+    EXPECT_FALSE(window->Items().AllInformationLoaded());
+    window->Dispatcher().Dispatch(kCommandSortFirst + 3);
+    EXPECT_TRUE(window->Items().AllInformationLoaded());
+    EXPECT_EQ(settings.sortType, 3);
+    // Files before sub-folders when sorting by date.
+    EXPECT_TRUE(window->Items().Items().back().IsFolder());
+    EXPECT_TRUE(window->isEnabled());
+}

@@ -17,6 +17,7 @@
 #include "date_imprint.h"
 #include "demo_catalog.h"
 #include "library/dib_image.h"
+#include "library/file_time.h"
 #include "media_writers/avi_writer.h"
 #include "media_writers/jpeg_writer.h"
 #include "media_writers/raf_builder.h"
@@ -61,15 +62,15 @@ bool WriteBytes(const fs::path& path, const Bytes& bytes)
 // The camera's clock knows no time zone: the file time is the shooting time read as local time.
 bool SetModificationTime(const fs::path& path, const DemoDate& date)
 {
-    std::tm local{};
-    local.tm_year = date.year - 1900;
-    local.tm_mon = date.month - 1;
-    local.tm_mday = date.day;
-    local.tm_hour = date.hour;
-    local.tm_min = date.minute;
-    local.tm_sec = date.second;
-    local.tm_isdst = -1;
-    const std::time_t seconds = std::mktime(&local);
+    SystemTime local;
+    local.year = static_cast<uint16_t>(date.year);
+    local.month = static_cast<uint16_t>(date.month);
+    local.day = static_cast<uint16_t>(date.day);
+    local.hour = static_cast<uint16_t>(date.hour);
+    local.minute = static_cast<uint16_t>(date.minute);
+    local.second = static_cast<uint16_t>(date.second);
+    const uint64_t fileTime = FileTimeFromLocalSystemTime(local);
+    const std::time_t seconds = fileTime == 0 ? -1 : static_cast<std::time_t>(UnixSecondsFromFileTime(fileTime));
     const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
     if (seconds == -1 || ::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) {
         std::fprintf(stderr, "vistrel-demo-generator: cannot set the time of %s: %s\n", path.c_str(),
