@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFileSystemModel>
 #include <QTest>
+#include <QTimer>
+#include <unistd.h>
 
 #include "files/folder_tree.h"
 #include "files/natural_order.h"
@@ -91,4 +93,33 @@ TEST(FolderTree, FollowsTheCurrentFolderAndOpensThePickedOne)
     EXPECT_TRUE(tree.HasFocusFlag());
     tree.clearFocus();
     EXPECT_FALSE(tree.HasFocusFlag());
+}
+
+TEST(FolderTree, VanishedFolderIsReportedNotOpened)
+{
+    Sandbox sandbox;
+    sandbox.MakeFolder("card/DCIM/100_VIST");
+    const std::string gone = sandbox.MakeFolder("card/DCIM/101_VIST");
+    std::vector<std::string> opened;
+    FolderTree tree([&opened](const std::string& path) { opened.push_back(path); });
+    tree.resize(300, 400);
+    tree.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&tree));
+    ShownChildren(tree, sandbox / "card/DCIM", 2);
+    const QModelIndex index = tree.IndexOfPath(QString::fromStdString(gone));
+    tree.scrollTo(index);
+    const QPoint point = tree.visualRect(index).center();
+
+    // The card was pulled: the folder is gone before the tree has heard of it.
+    ASSERT_EQ(::rmdir(gone.c_str()), 0);
+    bool reported = false;
+    QTimer::singleShot(0, [&reported] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            reported = true;
+            box->close();
+        }
+    });
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, point);
+    EXPECT_TRUE(reported);
+    EXPECT_TRUE(opened.empty());
 }

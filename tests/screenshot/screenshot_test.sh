@@ -43,10 +43,11 @@ cat > "$work/session.sh" <<'SESSION'
 #!/usr/bin/env bash
 set -euo pipefail
 program_dir=$1; demo=$2; out_dir=$3
-"$program_dir/VistrelViewer" "$demo" &
+# The real X11 platform, whatever the caller chose for the widget tests.
+QT_QPA_PLATFORM=xcb "$program_dir/VistrelViewer" "$demo" &
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
-window=$(timeout 30 xdotool search --sync --onlyvisible --name '^VistrelViewer - ' | head -1)
+window=$(timeout 30 xdotool search --sync --onlyvisible --name '^VistrelViewer - ' | head -1 || true)
 [[ -n $window ]] || { echo "FAIL: the window did not appear"; exit 1; }
 sleep 3 # thumbnails arrive from the background loader
 
