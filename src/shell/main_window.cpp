@@ -274,7 +274,8 @@ void MainWindow::SetSortType(int sortType)
 
 void MainWindow::RefreshButtons()
 {
-    m_topBar->ShowState(PeriodMode(), m_settings.viewMode, m_settings.thumbnailSize, m_paneServiceActive);
+    m_topBar->ShowState(PeriodMode(), ShownViewMode(), m_settings.thumbnailSize, m_paneServiceActive,
+                        {true, m_views[1] != nullptr, m_views[2] != nullptr});
     const LeftPage page = m_settings.menuPanel == 1 ? LeftPage::MenuPanel : LeftPage::Navigation;
     // Back and forward wait for the folder history.
     m_leftPanel->ShowState(page, PeriodMode(), m_paneServiceActive, false, false);
@@ -506,8 +507,28 @@ void MainWindow::SetViewMode(int viewMode)
     if (viewMode < 0 || viewMode > 2)
         return;
     m_settings.viewMode = viewMode;
+    const int shown = ShownViewMode();
+    if (shown == 0)
+        m_thumbnailView->ShowThumbnails();
+    else
+        m_thumbnailView->ShowFullAreaView(m_views[static_cast<size_t>(shown)]);
     RefreshButtons();
     update();
+}
+
+void MainWindow::InstallView(int viewMode, QWidget* view)
+{
+    if (viewMode < 1 || viewMode > 2 || !view)
+        return;
+    m_views[static_cast<size_t>(viewMode)] = view;
+    m_thumbnailView->InstallFullAreaView(view);
+    SetViewMode(m_settings.viewMode);
+}
+
+int MainWindow::ShownViewMode() const
+{
+    const int mode = m_settings.viewMode;
+    return mode > 0 && mode <= 2 && m_views[static_cast<size_t>(mode)] ? mode : 0;
 }
 
 CommandLineEnvironment MainWindow::Environment() const

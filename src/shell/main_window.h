@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 
@@ -58,7 +59,13 @@ public:
     void OpenFolder(const std::string& path);
     // Lists the current folder again, keeping what is loaded for unchanged items.
     void RefreshFolder();
+    // Stores the view mode and shows its view; a view the program does not have yet leaves the
+    // thumbnails in place.
     void SetViewMode(int viewMode);
+    // The view that fills the view area in view mode 1 (preview) or 2 (report).
+    void InstallView(int viewMode, QWidget* view);
+    // The view mode whose view is on screen.
+    int ShownViewMode() const;
     void SetThumbnailSize(int size);
     int ThumbnailSize() const;
     void SetBrowseMode(bool periodMode);
@@ -142,6 +149,7 @@ private:
     InformationArea* m_informationArea = nullptr;
     SplitterBar* m_splitter = nullptr;
     ThumbnailView* m_thumbnailView = nullptr;
+    std::array<QWidget*, 3> m_views{}; // by view mode; the thumbnails are the view area itself
     QWidget* m_rightColumn = nullptr;
     StatusBar* m_statusBar = nullptr;
     bool m_paneServiceActive = false;

@@ -51,7 +51,8 @@ TopBar::TopBar(std::function<void(int)> onCommand, QWidget* parent)
     });
 }
 
-void TopBar::ShowState(bool periodMode, int viewMode, int thumbnailSize, bool paneServiceActive)
+void TopBar::ShowState(bool periodMode, int viewMode, int thumbnailSize, bool paneServiceActive,
+                       const std::array<bool, 3>& viewsAvailable)
 {
     m_periodMode = periodMode;
     const int enabled = paneServiceActive ? kButtonDisabled : kButtonNormal;
@@ -66,6 +67,11 @@ void TopBar::ShowState(bool periodMode, int viewMode, int thumbnailSize, bool pa
     m_buttons["Thumbnail"].SetSelected(viewMode == 0);
     m_buttons["Preview"].SetSelected(viewMode == 1);
     m_buttons["Report"].SetSelected(viewMode == 2);
+    constexpr std::array<const char*, 3> kViewButtons = {"Thumbnail", "Preview", "Report"};
+    for (size_t view = 0; view < kViewButtons.size(); ++view) {
+        if (!viewsAvailable[view])
+            m_buttons[kViewButtons[view]].SetState(kButtonDisabled);
+    }
     // The current size shows as a pressed toggle.
     if (!paneServiceActive && thumbnails) {
         for (int size = 0; size < static_cast<int>(kSizeButtons.size()); ++size)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <functional>
 
 #include <QWidget>
@@ -29,8 +30,10 @@ public:
     const ButtonSet& Buttons() const { return m_buttons; }
 
     // Shows the state: the selected mode and view buttons, the size toggles, and the enabling
-    // (everything off while a pane service holds the window; sizes only with thumbnails).
-    void ShowState(bool periodMode, int viewMode, int thumbnailSize, bool paneServiceActive);
+    // (everything off while a pane service holds the window; sizes only with thumbnails; a view
+    // button only when the program has that view).
+    void ShowState(bool periodMode, int viewMode, int thumbnailSize, bool paneServiceActive,
+                   const std::array<bool, 3>& viewsAvailable = {true, true, true});
 
 protected:
     void paintEvent(QPaintEvent* event) override;

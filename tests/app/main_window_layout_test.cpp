@@ -149,8 +149,19 @@ TEST_F(MainWindowLayoutTest, ModesSwitchTitleButtonsAndLeftPage)
 
 TEST_F(MainWindowLayoutTest, ViewModesSelectTheirButtonAndSizesNeedThumbnails)
 {
+    // Without a report view the thumbnails stay and the button is off.
     window->Dispatcher().Dispatch(kCommandReport);
     EXPECT_EQ(settings.viewMode, 2);
+    EXPECT_EQ(window->ShownViewMode(), 0);
+    EXPECT_EQ(TopButton("Report").State(), kButtonDisabled);
+    EXPECT_TRUE(TopButton("Thumbnail").Selected());
+    EXPECT_TRUE(window->ThumbnailViewWidget().ThumbnailsShown());
+
+    auto* report = new QWidget;
+    window->InstallView(2, report);
+    EXPECT_EQ(window->ShownViewMode(), 2);
+    EXPECT_TRUE(report->isVisible());
+    EXPECT_FALSE(window->ThumbnailViewWidget().ThumbnailsShown());
     EXPECT_TRUE(TopButton("Report").Selected());
     EXPECT_FALSE(TopButton("Thumbnail").Selected());
     EXPECT_EQ(TopButton("SizeU").State(), kButtonDisabled);
@@ -159,6 +170,7 @@ TEST_F(MainWindowLayoutTest, ViewModesSelectTheirButtonAndSizesNeedThumbnails)
     window->Dispatcher().Dispatch(kCommandThumbnailsSmall);
     EXPECT_EQ(settings.viewMode, 0);
     EXPECT_EQ(settings.thumbnailSize, 0);
+    EXPECT_FALSE(report->isVisible());
     EXPECT_EQ(TopButton("SizeU").State(), kButtonNormal);
     EXPECT_EQ(TopButton("SizeS").State(), kButtonPressed);
 }
