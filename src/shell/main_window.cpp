@@ -175,7 +175,7 @@ void MainWindow::CreateRegions()
     // Reserved for the start-up service's window; the client background shows through.
     m_rightColumn = nullptr;
 
-    const LeftPage page = m_settings.menuPanel == 1 ? LeftPage::MenuPanel : LeftPage::Navigation;
+    const LeftPage page = CurrentLeftPage();
     ShowLeftPageLimits(m_leftLimits, page, PeriodMode(), m_paneServiceActive);
     m_thumbnailView->Grid().SetThumbnailSize(ThumbnailSize());
     RefreshButtons();
@@ -205,6 +205,11 @@ void MainWindow::DragSplitterTo(int clientX)
     LayOut();
 }
 
+LeftPage MainWindow::CurrentLeftPage() const
+{
+    return m_settings.menuPanel == 1 ? LeftPage::MenuPanel : LeftPage::Navigation;
+}
+
 int MainWindow::ThumbnailSize() const
 {
     return m_settings.thumbnailSize;
@@ -226,7 +231,7 @@ void MainWindow::SetBrowseMode(bool periodMode)
         return;
     }
     m_settings.pmMode = periodMode ? 1 : 0;
-    const LeftPage page = m_settings.menuPanel == 1 ? LeftPage::MenuPanel : LeftPage::Navigation;
+    const LeftPage page = CurrentLeftPage();
     ShowLeftPageLimits(m_leftLimits, page, periodMode, m_paneServiceActive);
     if (periodMode) {
         // The period list comes from the date index; until it is filled the view is empty.
@@ -276,7 +281,7 @@ void MainWindow::RefreshButtons()
 {
     m_topBar->ShowState(PeriodMode(), ShownViewMode(), m_settings.thumbnailSize, m_paneServiceActive,
                         {true, m_views[1] != nullptr, m_views[2] != nullptr});
-    const LeftPage page = m_settings.menuPanel == 1 ? LeftPage::MenuPanel : LeftPage::Navigation;
+    const LeftPage page = CurrentLeftPage();
     // Back and forward wait for the folder history.
     m_leftPanel->ShowState(page, PeriodMode(), m_paneServiceActive, false, false);
 }

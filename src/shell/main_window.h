@@ -70,6 +70,7 @@ public:
     int ThumbnailSize() const;
     void SetBrowseMode(bool periodMode);
     void ShowLeftPage(LeftPage page);
+    LeftPage CurrentLeftPage() const;
     // Sorts by type 0 to 5; the date, dimension and duration sorts read every file first.
     void SetSortType(int sortType);
 
