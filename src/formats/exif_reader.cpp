@@ -45,6 +45,18 @@ TiffResult AsNoExif(TiffResult result)
     return TiffResult::kNoExif;
 }
 
+// Whether the Exif directory's interoperability pointer leads into the block. Some writers
+// leave it at 0 when they write no interoperability directory, and editors that shorten the
+// Exif block leave it pointing past the new end; either way there is no directory to read,
+// which is not a damaged tree. A pointer into the block must still lead to a sound directory.
+bool PointsIntoBlock(const TiffStream& tiff, const TiffDirectory& exif)
+{
+    std::uint32_t offset = 0;
+    if (!Succeeded(exif.ReadUint32(kInteropPointerTag, offset)))
+        return true;
+    return offset != 0 && offset < tiff.Length();
+}
+
 int OrientationIn(const TiffDirectory& directory)
 {
     if (!directory.Holds(kOrientationTag, kTiffShort, 1))
@@ -184,7 +196,7 @@ TiffResult ExifReader::ReadTree(const TiffStream& source, std::uint16_t exifPoin
             !Succeeded(status))
             return AsNoExif(status);
     }
-    if (tree.exif && tree.exif->Holds(kInteropPointerTag, kTiffLong, 1)) {
+    if (tree.exif && tree.exif->Holds(kInteropPointerTag, kTiffLong, 1) && PointsIntoBlock(tiff, *tree.exif)) {
         const TiffResult status = ReadLinked(tiff, *tree.exif, kInteropPointerTag, tree.interop);
         if (!Succeeded(status))
             return AsNoExif(status);

@@ -437,11 +437,18 @@ std::string DescriptionText(const MediumInformation& m)
     return LineText(AsciiTagText(Primary(m, kImageDescriptionTag)));
 }
 
-// UserComment starts with an 8-byte character code. Comments in an unknown code, or in JIS
-// whose bytes cannot be told apart from other double-byte sets, are not shown.
 std::string UserCommentText(const MediumInformation& m)
 {
-    const TagEntry* comment = Exif(m, kUserCommentTag);
+    return UserCommentOf(m.Tags());
+}
+
+} // namespace
+
+// UserComment starts with an 8-byte character code. Comments in an unknown code, or in JIS
+// whose bytes cannot be told apart from other double-byte sets, are not shown.
+std::string UserCommentOf(const TagSet& tags)
+{
+    const TagEntry* comment = tags.Find(TagMap::kExif, kUserCommentTag);
     if (!comment || comment->type != kTiffUndefined || comment->value.size() <= 8)
         return {};
     const std::string_view code(reinterpret_cast<const char*>(comment->value.data()), 8);
@@ -459,9 +466,16 @@ std::string UserCommentText(const MediumInformation& m)
             zerosFirst += body[i] == 0 ? 1 : 0;
             zerosSecond += body[i + 1] == 0 ? 1 : 0;
         }
-        const bool bigEndian = zerosFirst > zerosSecond;
+        bool bigEndian = zerosFirst > zerosSecond;
+        // A byte-order mark settles it; our writer puts one where the zeros would mislead
+        // (text in other scripts, whose bytes say little or the wrong thing about the order).
+        std::size_t start = 0;
+        if (body.size() >= 2 && ((body[0] == 0xFE && body[1] == 0xFF) || (body[0] == 0xFF && body[1] == 0xFE))) {
+            bigEndian = body[0] == 0xFE;
+            start = 2;
+        }
         std::u16string units;
-        for (std::size_t i = 0; i + 1 < body.size(); i += 2) {
+        for (std::size_t i = start; i + 1 < body.size(); i += 2) {
             const char16_t unit = bigEndian ? static_cast<char16_t>(body[i] << 8 | body[i + 1])
                                             : static_cast<char16_t>(body[i + 1] << 8 | body[i]);
             if (unit == 0)
@@ -474,6 +488,8 @@ std::string UserCommentText(const MediumInformation& m)
     }
     return CutUtf8(LineText(std::move(text)), kMaxUserCommentBytes);
 }
+
+namespace {
 
 std::string PhotographerCopyrightText(const MediumInformation& m)
 {

@@ -26,6 +26,11 @@ inline constexpr int kGpsGroup = 6;         // 7 items
 // The items of a group; 0 for a number that is not a group.
 int GroupItemCount(int group);
 
+// The text of the Exif UserComment (0x9286) in a tag set as the display shows it: decoded from
+// its character code, control characters as spaces, trailing blanks dropped, at most 1023 bytes
+// (cut at a character boundary); empty without a comment or for an unknown code.
+std::string UserCommentOf(const TagSet& tags);
+
 // The metadata of one file turned into the labelled texts of the information panel, the
 // report view and the tooltips. Labels and value words come from the language table (label
 // list of the group, entry = item number); numbers use fixed formats. Built and used on one

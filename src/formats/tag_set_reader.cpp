@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <optional>
 #include <vector>
@@ -15,11 +16,22 @@ namespace {
 constexpr std::uint16_t kShutterSpeedTag = 0x9201;
 constexpr std::uint16_t kSubjectAreaTag = 0x9214;
 constexpr std::uint16_t kMakerNoteTag = 0x927C;
+// Version tags: four characters such as "0220" kept as UNDEFINED. Some writers (thermal
+// cameras among them) store them as ASCII of exactly those four bytes, without a zero.
+constexpr std::uint16_t kVersionTags[] = {0x9000, 0xA000};
+constexpr std::uint32_t kVersionLength = 4;
 // SubjectArea is a point, a circle or a rectangle.
 constexpr std::uint32_t kSubjectAreaCounts[] = {2, 3, 4};
 
 constexpr std::array<std::uint8_t, 8> kMakerSignature = {'K', 'A', 'V', 'O', 'R', 'I', 'N', 'E'};
 constexpr std::size_t kMakerNoteHeaderSize = 12;
+
+// An Exif version tag stored as four ASCII bytes: read as the same four bytes, UNDEFINED.
+bool IsVersionAsText(TagMap map, std::uint16_t tag, const TiffEntry& entry, std::uint16_t expectedType)
+{
+    return map == TagMap::kExif && std::ranges::find(kVersionTags, tag) != std::end(kVersionTags)
+        && expectedType == kTiffUndefined && entry.type == kTiffAscii && entry.count == kVersionLength;
+}
 
 // The copy rule with the row's expectations spelled out, so that the special tags can bend
 // them. `storeType` is what the map receives.
@@ -34,12 +46,28 @@ TiffResult CopyTag(const TiffDirectory& directory, TagMap map, std::uint16_t tag
         return TiffResult::kWrongTag;
 
     const bool shortOrLong = expectedType == kShortOrLong;
-    if (shortOrLong ? entry->type != kTiffShort && entry->type != kTiffLong : entry->type != expectedType)
+    const bool versionAsText = IsVersionAsText(map, tag, *entry, expectedType);
+    const bool rationalAsSigned = expectedType == kTiffRational && entry->type == kTiffSRational;
+    if (!versionAsText && !rationalAsSigned
+        && (shortOrLong ? entry->type != kTiffShort && entry->type != kTiffLong : entry->type != expectedType))
         return TiffResult::kWrongTag;
 
     std::vector<std::uint8_t> bytes;
     if (const TiffResult result = directory.ReadValueBytes(tag, bytes); !Succeeded(result))
         return result;
+    if (versionAsText)
+        return tags.Add(map, tag, kTiffUndefined, kVersionLength, bytes);
+    if (rationalAsSigned) {
+        // GPS positions of some thermal cameras: the same numbers, in the signed type. Only
+        // values that read alike both ways are taken; a negative one has no RATIONAL meaning.
+        for (std::size_t at = 0; at + 4 <= bytes.size(); at += 4) {
+            std::int32_t value = 0;
+            std::memcpy(&value, bytes.data() + at, sizeof value);
+            if (value < 0)
+                return TiffResult::kWrongTag;
+        }
+        return tags.Add(map, tag, kTiffRational, entry->count, bytes);
+    }
     if (shortOrLong && entry->type == kTiffShort) {
         std::vector<std::uint8_t> widened;
         try {

@@ -374,9 +374,17 @@ void ItemList::Refresh()
         oldByName.emplace(item.fileName, &item);
     for (MediaItem& item : m_items) {
         const auto found = oldByName.find(item.fileName);
-        if (found != oldByName.end() && found->second->hasSoundMemo == item.hasSoundMemo)
+        if (found == oldByName.end())
+            continue;
+        // The selection survives a refresh; what was loaded survives only for an unchanged file.
+        item.selected = found->second->selected;
+        const bool rewritten = m_changedNames.count(item.fileName) != 0;
+        if (!rewritten && found->second->hasSoundMemo == item.hasSoundMemo)
             item.detail = std::move(found->second->detail);
     }
+    for (const std::string& name : m_changedNames)
+        m_information.erase(name);
+    m_changedNames.clear();
 
     // The new items start from the file system's values; give back what was read before, and
     // when the whole folder had been read, read the files that are new so that it still is.

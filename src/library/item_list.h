@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "library/media_item.h"
@@ -33,6 +34,9 @@ public:
     // pictures) of the old item with the same file name and sound-memo state; all other details
     // are destroyed.
     void Refresh();
+    // The next Refresh reads this file again instead of keeping what was loaded for it (it was
+    // rewritten under the same name).
+    void MarkChanged(const std::string& fileName) { m_changedNames.insert(fileName); }
 
     // Takes the sort type stored in the settings, without loading anything; the next listing
     // sorts by it. Out-of-range values mean sorting by name.
@@ -77,6 +81,7 @@ private:
     ItemInformation ReadInformation(const MediaItem& item) const;
     void ApplyInformation(MediaItem& item) const;
 
+    std::unordered_set<std::string> m_changedNames;
     InformationReader m_reader;
     std::string m_folder;
     std::vector<MediaItem> m_items;

@@ -217,3 +217,66 @@ TEST(ExifCorpus, EmbeddedIccProfilesAreAdobeRgbExactlyWhereTheToolSaysSo)
     EXPECT_GT(adobe, 0);
     EXPECT_GE(profiles, adobe);
 }
+
+TEST(ExifCorpus, EveryJpegTheIndependentToolReadsExifFromGivesItsTags)
+{
+    const auto corpus = CorpusDir();
+    if (!corpus)
+        GTEST_SKIP() << "camera corpus not found (VISTREL_CORPUS_DIR); skipping";
+    int files = 0;
+    for (const auto& item : fs::recursive_directory_iterator(*corpus)) {
+        const fs::path expectedPath = *corpus / "expected" / item.path().parent_path().filename()
+            / (item.path().filename().string() + ".json");
+        if (!item.is_regular_file() || !IsJpeg(item.path()) || item.path().parent_path().filename() == "invalid"
+            || !fs::exists(expectedPath))
+            continue;
+        const std::string json = ReadTextFile(expectedPath);
+        if (json.find("\"ExifIFD:") == std::string::npos)
+            continue;
+        SCOPED_TRACE(item.path().string());
+        ++files;
+        ExifReader reader;
+        ASSERT_EQ(reader.OpenJpegFile(item.path()), TiffResult::kOk);
+        for (const TagReadMode mode : {TagReadMode::kQuick, TagReadMode::kFull}) {
+            TagSet tags;
+            EXPECT_NO_THROW(ReadTagSet(reader, mode, tags));
+        }
+    }
+    EXPECT_GT(files, 90);
+}
+
+TEST(ExifCorpus, ThermalCameraAndStalePointerFilesReadLikeEverywhereElse)
+{
+    const auto corpus = CorpusDir();
+    if (!corpus)
+        GTEST_SKIP() << "camera corpus not found (VISTREL_CORPUS_DIR); skipping";
+    auto read = [&](const char* name, TagSet& tags) {
+        ExifReader reader;
+        ASSERT_EQ(reader.OpenJpegFile(*corpus / "other" / name), TiffResult::kOk) << name;
+        ASSERT_NO_THROW(ReadTagSet(reader, TagReadMode::kFull, tags)) << name;
+    };
+    // ExifVersion written as four ASCII bytes.
+    TagSet flir;
+    read("FLIR.jpg", flir);
+    const TagEntry* version = flir.Find(TagMap::kExif, 0x9000);
+    ASSERT_NE(version, nullptr);
+    EXPECT_EQ(version->type, kTiffUndefined);
+    EXPECT_EQ(std::string(version->value.begin(), version->value.end()), "0220");
+    // GPS positions written as SRATIONAL.
+    TagSet vue;
+    read("FLIR_Vue_Pro_640.jpg", vue);
+    for (const std::uint16_t tag : {0x0002, 0x0004}) {
+        const TagEntry* position = vue.Find(TagMap::kGps, tag);
+        ASSERT_NE(position, nullptr) << tag;
+        EXPECT_EQ(position->type, kTiffRational);
+        EXPECT_EQ(position->count, 3u);
+    }
+    // An interoperability pointer past the end of the Exif block.
+    TagSet canon;
+    read("Canon_PowerShot_S30_2.jpg", canon);
+    const TagEntry* make = canon.Find(TagMap::kPrimary, 0x010F);
+    ASSERT_NE(make, nullptr);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(make->value.data())), "Canon");
+    EXPECT_EQ(canon.Count(TagMap::kInterop), 0u);
+    EXPECT_NE(canon.Find(TagMap::kExif, 0x9003), nullptr);
+}

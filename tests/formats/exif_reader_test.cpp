@@ -101,13 +101,43 @@ TEST(ExifReader, WithoutExifSegmentOrExifPointerThereIsNoExif)
     }
 }
 
+TEST(ExifReader, InteropPointerOfZeroOrPastTheBlockMeansNoInteropDirectory)
+{
+    for (const std::uint32_t pointer : {0u, 0x7FFF0000u}) {
+        for (const Endian endian : {Endian::kLittle, Endian::kBig}) {
+            ExifBuilder builder = CameraExif(endian);
+            builder.withInterop = false;
+            builder.exif.Long(0xA005, {pointer});
+            ExifReader reader;
+            ASSERT_EQ(Open(reader, MakeExifJpeg(builder.Build().bytes)), TiffResult::kOk) << pointer;
+            EXPECT_NE(reader.Exif(), nullptr);
+            EXPECT_EQ(reader.Interop(), nullptr);
+            EXPECT_NE(reader.Gps(), nullptr);
+            EXPECT_NE(reader.Thumbnail(), nullptr);
+            EXPECT_EQ(reader.Orientation(), 6);
+        }
+    }
+    // Just past the end is past the end; the last byte inside is inside, and broken.
+    ExifBuilder builder = CameraExif(Endian::kLittle);
+    builder.withInterop = false;
+    builder.exif.Long(0xA005, {0});
+    const std::uint32_t length = static_cast<std::uint32_t>(builder.Build().bytes.size());
+    builder.exif.Drop(0xA005).Long(0xA005, {length});
+    ExifReader reader;
+    EXPECT_EQ(Open(reader, MakeExifJpeg(builder.Build().bytes)), TiffResult::kOk);
+    builder.exif.Drop(0xA005).Long(0xA005, {length - 1});
+    EXPECT_EQ(Open(reader, MakeExifJpeg(builder.Build().bytes)), TiffResult::kNoExif);
+    ExpectNoTree(reader);
+}
+
 TEST(ExifReader, DamagedDirectoriesDiscardTheWholeTree)
 {
     // clang-format off
     const struct { const char* what; void (*damage)(ExifBuilder&); TiffResult expected; } cases[] = {
         {"IFD1 outside", [](ExifBuilder& b) { b.ifd0.nextOffset = 0x7FFF0000; }, TiffResult::kEndOfFile},
         {"Exif outside", [](ExifBuilder& b) { b.ifd0.Long(0x8769, {0x7FFF0000}); }, TiffResult::kNoExif},
-        {"interop outside", [](ExifBuilder& b) { b.exif.Long(0xA005, {0x7FFF0000}); }, TiffResult::kNoExif},
+        // Inside the block, but what it points at is no directory (the count reads 0x4D00).
+        {"interop broken", [](ExifBuilder& b) { b.exif.Long(0xA005, {1}); }, TiffResult::kNoExif},
         {"GPS outside", [](ExifBuilder& b) { b.ifd0.Long(0x8825, {0x7FFF0000}); }, TiffResult::kEndOfFile},
         {"IFD1's Exif outside", [](ExifBuilder& b) { b.ifd1.Long(0x8769, {0x7FFF0000}); }, TiffResult::kEndOfFile},
         {"IFD1's GPS outside", [](ExifBuilder& b) { b.ifd1.Long(0x8825, {0x7FFF0000}); }, TiffResult::kEndOfFile},

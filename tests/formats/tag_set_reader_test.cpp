@@ -188,6 +188,94 @@ TEST(TagSetReader, ShortOrLongRowsStoreLong)
     EXPECT_EQ(tags.Count(TagMap::kInterop), 2u);
 }
 
+TEST(TagSetReader, VersionsStoredAsFourAsciiBytesReadAsUndefined)
+{
+    // ExifVersion written as ASCII "0220" without a zero byte, as some thermal cameras do.
+    const auto asText = [](ExifBuilder& b) {
+        b.exif.Drop(0x9000).Raw(0x9000, kTiffAscii, 4, Bytes{'0', '2', '2', '0'});
+        b.exif.Raw(0xA000, kTiffAscii, 4, Bytes{'0', '1', '0', '0'});
+    };
+    for (const TagReadMode mode : {TagReadMode::kFull, TagReadMode::kQuick}) {
+        const ReadOutcome read = ReadTags(Camera(asText), mode);
+        ASSERT_EQ(read.thrown, 0);
+        const TagEntry* version = read.tags.Find(TagMap::kExif, 0x9000);
+        ASSERT_NE(version, nullptr);
+        EXPECT_EQ(version->type, kTiffUndefined);
+        EXPECT_EQ(version->count, 4u);
+        EXPECT_EQ(TextOf(read.tags, TagMap::kExif, 0x9000), "0220");
+    }
+    // FlashpixVersion is on no copy list; the same rule holds for a direct copy.
+    ExifReader reader;
+    ASSERT_EQ(reader.OpenJpeg(TiffStream::FromBytes(MakeExifJpeg(Camera(asText).Build().bytes))), TiffResult::kOk);
+    TagSet tags;
+    EXPECT_EQ(CopyKnownTag(*reader.Exif(), TagMap::kExif, 0xA000, tags), TiffResult::kOk);
+    EXPECT_EQ(tags.Find(TagMap::kExif, 0xA000)->type, kTiffUndefined);
+    EXPECT_EQ(TextOf(tags, TagMap::kExif, 0xA000), "0100");
+
+    // Any other length, or another tag of the same row shape, is still refused.
+    for (const TagReadMode mode : {TagReadMode::kFull, TagReadMode::kQuick}) {
+        EXPECT_EQ(ReadTags(Camera([](ExifBuilder& b) {
+                               b.exif.Drop(0x9000).Raw(0x9000, kTiffAscii, 5, Bytes{'0', '2', '2', '0', 0});
+                           }),
+                           mode)
+                      .thrown,
+                  -5001);
+        EXPECT_EQ(ReadTags(Camera([](ExifBuilder& b) {
+                               b.exif.Drop(0x9000).Raw(0x9000, kTiffAscii, 3, Bytes{'0', '2', 0});
+                           }),
+                           mode)
+                      .thrown,
+                  -5001);
+    }
+    ExifBuilder interop = CameraExif(Endian::kLittle);
+    interop.interop.Drop(0x0002).Raw(0x0002, kTiffAscii, 4, Bytes{'0', '1', '0', '0'});
+    interop.exif.Raw(0x9101, kTiffAscii, 4, Bytes{1, 2, 3, 0});
+    ASSERT_EQ(reader.OpenJpeg(TiffStream::FromBytes(MakeExifJpeg(interop.Build().bytes))), TiffResult::kOk);
+    EXPECT_EQ(CopyKnownTag(*reader.Interop(), TagMap::kInterop, 0x0002, tags), TiffResult::kWrongTag);
+    EXPECT_EQ(CopyKnownTag(*reader.Exif(), TagMap::kExif, 0x9101, tags), TiffResult::kWrongTag);
+}
+
+TEST(TagSetReader, RationalsStoredAsNonNegativeSRationalsReadAsRationals)
+{
+    // GPS positions of some thermal cameras, and a resolution on the strict primary list.
+    const ReadOutcome read = ReadTags(Camera([](ExifBuilder& b) {
+        b.gps.Drop(0x0002).SRational(0x0002, {{35, 1}, {40, 1}, {0, 1000}});
+        b.gps.SRational(0x0006, {{0, 1000}});
+        b.ifd0.Drop(0x011A).SRational(0x011A, {{72, 1}});
+        b.exif.SRational(0xA20E, {{4000, 3}});
+    }));
+    ASSERT_EQ(read.thrown, 0);
+    for (const auto& [map, tag] : {std::pair{TagMap::kGps, 0x0002}, std::pair{TagMap::kGps, 0x0006},
+                                   std::pair{TagMap::kPrimary, 0x011A}, std::pair{TagMap::kExif, 0xA20E}}) {
+        const TagEntry* entry = read.tags.Find(map, static_cast<std::uint16_t>(tag));
+        ASSERT_NE(entry, nullptr) << std::hex << tag;
+        EXPECT_EQ(entry->type, kTiffRational) << std::hex << tag;
+    }
+    EXPECT_EQ(ValuesOf<std::uint32_t>(read.tags, TagMap::kGps, 0x0002),
+              (std::vector<std::uint32_t>{35, 1, 40, 1, 0, 1000}));
+
+    // A negative number or denominator has no RATIONAL reading: a strict tag fails the read, a
+    // lenient one is skipped.
+    for (const std::pair<std::int32_t, std::int32_t>& bad : {std::pair{-35, 1}, std::pair{35, -1}}) {
+        ExifBuilder strict = CameraExif(Endian::kBig);
+        strict.gps.Drop(0x0002).SRational(0x0002, {{1, 1}, bad, {0, 1}});
+        EXPECT_EQ(ReadTags(strict).thrown, -5001) << bad.first << "/" << bad.second;
+        ExifBuilder lenient = CameraExif(Endian::kBig);
+        lenient.exif.SRational(0xA20E, {bad});
+        const ReadOutcome skipped = ReadTags(lenient);
+        EXPECT_EQ(skipped.thrown, 0);
+        EXPECT_EQ(skipped.tags.Find(TagMap::kExif, 0xA20E), nullptr);
+    }
+    // The other way round stays refused: ExposureBiasValue must be SRATIONAL.
+    EXPECT_EQ(ReadTags(Camera([](ExifBuilder& b) { b.exif.Drop(0x9204).Rational(0x9204, {{0, 10}}); })).thrown,
+              -5001);
+    // And the count still has to match.
+    EXPECT_EQ(ReadTags(Camera([](ExifBuilder& b) {
+                  b.gps.Drop(0x0002).SRational(0x0002, {{35, 1}, {40, 1}});
+              })).thrown,
+              -5001);
+}
+
 TEST(TagSetReader, OnlyTheMakersOwnNoteFillsTheMakerMap)
 {
     const Bytes ours = BuildMakerNote(CameraMakerDirectory());

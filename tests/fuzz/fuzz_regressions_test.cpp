@@ -4,6 +4,7 @@
 
 #include "fixtures/sandbox.h"
 #include "fuzz/exif_fuzz_entry.h"
+#include "fuzz/exif_update_fuzz_entry.h"
 
 // Every input that once crashed or hung a parser is replayed here (under the sanitizers in the
 // sanitizer build).
@@ -16,6 +17,8 @@ TEST(FuzzRegressions, ReplayedInputsAreHandledCleanly)
             continue;
         const std::string bytes = ReadTextFile(entry.path().string());
         ExerciseExifReader(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        EXPECT_TRUE(ExerciseExifUpdate(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))
+            << entry.path().filename();
         ++replayed;
     }
     EXPECT_GE(replayed, 2);

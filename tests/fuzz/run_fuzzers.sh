@@ -11,6 +11,7 @@ jobs=$(nproc)
 # target, regression-file prefix, corpus file patterns
 targets=(
   "exif_reader_fuzzer||*.jpg *.jpeg *.tif *.tiff"
+  "exif_update_fuzzer||*.jpg *.jpeg"
   "bmp_reader_fuzzer|bmp-|*.bmp"
   "raf_reader_fuzzer|raf-|*.raf"
   "tiff_reader_fuzzer|tiff-|*.tif *.tiff"

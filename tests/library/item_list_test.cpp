@@ -69,6 +69,7 @@ protected:
         }
         throw std::runtime_error("not listed: " + std::string(name));
     }
+    MediaItem& MutableItem(std::string_view name) { return const_cast<MediaItem&>(Item(name)); }
 
     Sandbox sandbox;
     FakeReader reader;
@@ -409,3 +410,27 @@ TEST(FolderListingFromFiles, LoadsShootingDateAndSizeFromJpeg)
     EXPECT_EQ(list.Items().at(1).width, 320);
     EXPECT_EQ(list.Items().at(1).height, 240);
 }
+
+TEST_F(FolderListing, RefreshReadsARewrittenFileAgain)
+{
+    for (const char* name : {"edited.jpg", "other.jpg"})
+        sandbox.WriteFile(name, "p");
+    List();
+    Item("edited.jpg").detail->loaded = true;
+    Item("edited.jpg").detail->statusText = "old date";
+    const MediaItemDetail* other = Item("other.jpg").detail.get();
+
+    MutableItem("edited.jpg").selected = true;
+    list.MarkChanged("edited.jpg");
+    list.Refresh();
+    EXPECT_FALSE(Item("edited.jpg").detail->loaded);
+    EXPECT_TRUE(Item("edited.jpg").selected);
+    EXPECT_FALSE(Item("other.jpg").selected);
+    EXPECT_EQ(Item("other.jpg").detail.get(), other);
+    // The mark is used once.
+    Item("edited.jpg").detail->loaded = true;
+    const MediaItemDetail* reread = Item("edited.jpg").detail.get();
+    list.Refresh();
+    EXPECT_EQ(Item("edited.jpg").detail.get(), reread);
+}
+
