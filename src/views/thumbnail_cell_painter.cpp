@@ -1,10 +1,18 @@
 #include "views/thumbnail_cell_painter.h"
 
+#include <algorithm>
+
+#include <QCoreApplication>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QIcon>
+#include <QPen>
+#include <QPointer>
 #include <QRegion>
+#include <QWidget>
 
 #include "formats/image_fit.h"
+#include "shell/app_settings.h"
 #include "shell/resource_modules.h"
 
 namespace {
@@ -52,6 +60,44 @@ bool RequestCellPictures(MediaItem& item, int size)
     return true;
 }
 
+ThumbnailJob MakeThumbnailJob(const std::vector<MediaItem*>& requested, QWidget* repaintTarget)
+{
+    ThumbnailJob job;
+    job.items.reserve(requested.size());
+    for (const MediaItem* item : requested) {
+        ThumbnailJobItem jobItem;
+        jobItem.path = item->fullPath;
+        jobItem.detail = item->detail.get();
+        jobItem.isFolder = item->IsFolder();
+        jobItem.hasSoundMemo = item->hasSoundMemo;
+        job.items.push_back(std::move(jobItem));
+    }
+    // Called on the worker thread: the update is queued to the main thread, where the pointer
+    // tells whether the view still exists.
+    QPointer<QWidget> target = repaintTarget;
+    job.repaint = [target] {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [target] {
+                if (target)
+                    target->update();
+            },
+            Qt::QueuedConnection);
+    };
+    return job;
+}
+
+void TrimAfterPaint(std::vector<MediaItem>& items, const std::optional<VisibleRange>& visible)
+{
+    if (items.empty())
+        return;
+    // Nothing visible: an empty range (first above last) keeps no item.
+    const size_t first = visible ? visible->first : 1;
+    const size_t last = visible ? visible->last : 0;
+    const auto limit = static_cast<size_t>(std::max(CurrentSettings().maxThumbnailCache, kMinimumThumbnailCache));
+    ThumbnailWorker::Trim(items, first, last, limit);
+}
+
 SharedPicture CellThumbnail(MediaItem& item, int size)
 {
     MediaItemDetail* detail = item.detail.get();
@@ -81,6 +127,29 @@ QImage PictureImage(const DibImage& picture)
         return {};
     return QImage(picture.Pixels(), static_cast<int>(picture.Width()), static_cast<int>(picture.Height()),
                   static_cast<qsizetype>(picture.Stride()), QImage::Format_BGR888);
+}
+
+QFont ThumbnailNameFont()
+{
+    QFont font(QFontDatabase::systemFont(QFontDatabase::GeneralFont).family());
+    font.setPixelSize(12);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+void PaintBandOutline(QPainter& painter, const GridRect& band)
+{
+    QPen pen(Qt::black);
+    pen.setCosmetic(true);
+    pen.setWidth(1);
+    pen.setDashPattern({1.0, 1.0});
+    painter.save();
+    painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(band.left, band.top, std::max(0, band.width - 1), std::max(0, band.height - 1));
+    painter.restore();
 }
 
 std::string BadgeIconName(const MediaItem& item, int size)

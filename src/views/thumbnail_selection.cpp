@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <Qt>
+
 bool AnySelected(const std::vector<MediaItem>& items)
 {
     return std::any_of(items.begin(), items.end(), [](const MediaItem& item) { return item.selected; });
@@ -106,6 +108,47 @@ std::optional<size_t> MoveTarget(size_t focus, long long step, size_t count)
     if (target < 0 || static_cast<unsigned long long>(target) >= count)
         return std::nullopt;
     return static_cast<size_t>(target);
+}
+
+std::optional<size_t> NavigationTarget(NavigationKey key, size_t focus, size_t count, int columns, int rowsPerPage)
+{
+    if (count == 0)
+        return std::nullopt;
+    const long long row = std::max(columns, 1);
+    const long long page = row * std::max(rowsPerPage, 1);
+    const long long last = static_cast<long long>(count) - 1;
+    const long long from = std::min(static_cast<long long>(focus), last);
+    long long target = 0;
+    switch (key) {
+    case NavigationKey::Previous: return MoveTarget(focus, -1, count);
+    case NavigationKey::Next: return MoveTarget(focus, 1, count);
+    case NavigationKey::Up: return MoveTarget(focus, -row, count);
+    case NavigationKey::Down: return MoveTarget(focus, row, count);
+    case NavigationKey::PageUp: target = std::max(from - page, 0LL); break;
+    case NavigationKey::PageDown: target = std::min(from + page, last); break;
+    case NavigationKey::Home: target = 0; break;
+    case NavigationKey::End: target = last; break;
+    }
+    if (target == static_cast<long long>(focus))
+        return std::nullopt;
+    return static_cast<size_t>(target);
+}
+
+std::optional<NavigationKey> NavigationKeyOf(int qtKey)
+{
+    switch (qtKey) {
+    case Qt::Key_Left:
+    case Qt::Key_Backspace: return NavigationKey::Previous;
+    case Qt::Key_Right:
+    case Qt::Key_Space: return NavigationKey::Next;
+    case Qt::Key_Up: return NavigationKey::Up;
+    case Qt::Key_Down: return NavigationKey::Down;
+    case Qt::Key_PageUp: return NavigationKey::PageUp;
+    case Qt::Key_PageDown: return NavigationKey::PageDown;
+    case Qt::Key_Home: return NavigationKey::Home;
+    case Qt::Key_End: return NavigationKey::End;
+    default: return std::nullopt;
+    }
 }
 
 void ApplyKeyboardMove(std::vector<MediaItem>& items, SelectionCursor& cursor, size_t target, int modifiers)

@@ -55,6 +55,17 @@ std::vector<bool> SavedSelection(const std::vector<MediaItem>& items);
 
 // The item a keyboard move by `step` from the focus lands on; none outside the list.
 std::optional<size_t> MoveTarget(size_t focus, long long step, size_t count);
+// The navigation keys every view shares. Previous/Next step by one item and Up/Down by one
+// row of `columns` items; they are ignored when the target is outside the list. PageUp and
+// PageDown step by a page (columns x rows per page, at least one row) and stop at the first or
+// last item; Home and End go to the ends. None when the move would not change the focus or
+// the list is empty.
+enum class NavigationKey { Previous, Next, Up, Down, PageUp, PageDown, Home, End };
+std::optional<size_t> NavigationTarget(NavigationKey key, size_t focus, size_t count, int columns, int rowsPerPage);
+// The navigation key of a Qt key code (Left and Backspace are Previous, Right and Space Next),
+// or none for any other key.
+std::optional<NavigationKey> NavigationKeyOf(int qtKey);
+
 // A keyboard move to `target`: with Ctrl only the focus moves; with Shift the anchor-to-target
 // range becomes the selection (the anchor stays); otherwise only the target is selected and
 // becomes focus and anchor.

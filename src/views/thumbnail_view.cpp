@@ -95,3 +95,16 @@ void ThumbnailView::PlaceChildren()
     for (QWidget* view : m_fullAreaViews)
         view->setGeometry(0, 0, w, h);
 }
+
+void ThumbnailView::RepaintItems()
+{
+    m_grid->RepaintCells();
+    // Full-area views are scroll areas or hold some: their viewports paint the items.
+    for (QWidget* view : m_fullAreaViews) {
+        if (!view->isVisible())
+            continue;
+        view->update();
+        for (QWidget* child : view->findChildren<QWidget*>())
+            child->update();
+    }
+}

@@ -38,6 +38,8 @@ public:
     // Shows an installed full-area view in place of the bar and the grid.
     void ShowFullAreaView(QWidget* view);
     bool ThumbnailsShown() const;
+    // After the selection flags changed from outside the views (select all): every view repaints.
+    void RepaintItems();
 
     // A day button of the bar: in period mode the grid goes to the previous (-1) or next (+1)
     // day with items; in every case the keyboard focus goes back to the grid.

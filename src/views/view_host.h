@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 
 #include <QPoint>
 #include <QRect>
@@ -27,6 +28,10 @@ struct ViewHost {
     std::function<bool()> renameOpen;
     // After every paint of the grid: the enabled states of the menu items.
     std::function<void()> refreshMenuStates;
+    // A click on a report column title in folder mode: sort by type 0 to 5.
+    std::function<void(int sortType)> sortRequested;
+    // A file was rewritten in place (the preview's date and comment): refresh its list item.
+    std::function<void(const std::string& path)> itemRewritten;
 
     void SendCommand(int command) const
     {
@@ -57,6 +62,16 @@ struct ViewHost {
     {
         if (startRename)
             startRename(index, nameLine);
+    }
+    void SortRequested(int sortType) const
+    {
+        if (sortRequested)
+            sortRequested(sortType);
+    }
+    void ItemRewritten(const std::string& path) const
+    {
+        if (itemRewritten)
+            itemRewritten(path);
     }
     bool RenameOpen() const { return renameOpen && renameOpen(); }
     void RefreshMenuStates() const

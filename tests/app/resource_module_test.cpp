@@ -79,6 +79,10 @@ constexpr Named kPictures[] = {
     {"BMP_THUMBNAIL_SOUND_L", 240, 180},
     {"BMP_PERIOD_INDEX0", 106, 76},
     {"BMP_PERIOD_INDEX1", 106, 76},
+    {"BMP_REPORT_FOLDER", 40, 30},
+    {"BMP_REPORT_VOID", 40, 30},
+    {"BMP_REPORT_MOV", 40, 30},
+    {"BMP_REPORT_SOUND", 40, 30},
 };
 
 constexpr const char* kItemIconKinds[] = {"DATE", "MOVIE", "SOUND", "TIFF16", "TIFF16V",

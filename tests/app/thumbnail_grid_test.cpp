@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -9,96 +10,22 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include "app/item_view_test_support.h"
 #include "library/thumbnail_worker.h"
 #include "views/thumbnail_grid.h"
 
 namespace {
 
-// Nothing touches the disk: every picture is a small grey square.
-ThumbnailWorker::Producers FakeProducers()
-{
-    ThumbnailWorker::Producers producers;
-    producers.loadInformation = [](const std::string&, MediaItemDetail&) {};
-    producers.memoDuration = [](const std::string&) { return 0; };
-    producers.readFullImage = [](const std::string&, DibImage& image) { return image.Create(8, 8, 24) ? 0 : -1; };
-    producers.makeThumbnail = [](const std::string&, int, DibImage& image) { return image.Create(8, 8, 24) ? 0 : -1; };
-    return producers;
-}
+using RecordingGrid = RecordingView<ThumbnailGrid>;
 
-// The grid with its jobs kept for inspection instead of going to the worker.
-class RecordingGrid : public ThumbnailGrid {
-public:
-    using ThumbnailGrid::ThumbnailGrid;
-    std::vector<ThumbnailJob> jobs;
-
-protected:
-    void PostJob(ThumbnailJob job) override { jobs.push_back(std::move(job)); }
-};
-
-MediaItem Picture(const std::string& name)
-{
-    MediaItem item;
-    item.fileName = name;
-    item.fullPath = "/card/DCIM/100_FUJI/" + name;
-    item.typeName = "JPEG";
-    item.isImage = true;
-    item.detail = std::make_unique<MediaItemDetail>();
-    return item;
-}
-
-std::vector<MediaItem> Pictures(size_t count)
-{
-    std::vector<MediaItem> items;
-    for (size_t i = 0; i < count; ++i)
-        items.push_back(Picture("DSCF" + std::to_string(1000 + i) + ".JPG"));
-    return items;
-}
-
-// A 24-bit picture of one colour (0xRRGGBB).
-SharedPicture SolidPicture(uint32_t width, uint32_t height, uint32_t colour)
-{
-    auto picture = std::make_shared<DibImage>();
-    picture->Create(width, height, 24);
-    for (uint32_t y = 0; y < height; ++y) {
-        for (uint32_t x = 0; x < width; ++x)
-            picture->SetPixel(x, y, colour);
-    }
-    return picture;
-}
-
-std::string Flags(const std::vector<MediaItem>& items)
-{
-    std::string flags;
-    for (const MediaItem& item : items)
-        flags += item.selected ? '1' : '0';
-    return flags;
-}
-
-struct ThumbnailGridTest : ::testing::Test {
+struct ThumbnailGridTest : ::testing::Test, HostRecorder {
     std::vector<MediaItem> items = Pictures(10);
     ThumbnailWorker worker{FakeProducers()};
     RecordingGrid grid{items, worker};
-    std::vector<int> commands;
-    int drags = 0;
-    int contextMenus = 0;
-    bool selectionAtContextMenu = true;
-    std::vector<const MediaItem*> pointed;
-    std::vector<std::pair<size_t, QRect>> renames;
-    bool renameOpen = false;
 
     void SetUp() override
     {
-        ViewHost host;
-        host.sendCommand = [this](int command) { commands.push_back(command); };
-        host.startDrag = [this] { ++drags; };
-        host.openContextMenu = [this](QPoint) {
-            ++contextMenus;
-            selectionAtContextMenu = AnySelected(items);
-        };
-        host.pointedItemChanged = [this](const MediaItem* item) { pointed.push_back(item); };
-        host.startRename = [this](size_t index, QRect line) { renames.emplace_back(index, line); };
-        host.renameOpen = [this] { return renameOpen; };
-        grid.SetHost(host);
+        grid.SetHost(RecordingHost(items));
         grid.SetThumbnailSize(1);
         grid.SetColours(ThumbnailColours{});
         grid.resize(700, 500);
@@ -120,21 +47,6 @@ struct ThumbnailGridTest : ::testing::Test {
             items[i].selected = flags[i] == '1';
     }
 };
-
-uint32_t Rgb(const QImage& image, QPoint point)
-{
-    return image.pixel(point) & 0xFFFFFF;
-}
-
-int CountPixels(const QImage& image, const QRect& area, uint32_t colour)
-{
-    int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x)
-            count += Rgb(image, {x, y}) == colour ? 1 : 0;
-    }
-    return count;
-}
 
 } // namespace
 
@@ -371,24 +283,13 @@ TEST_F(ThumbnailGridTest, WorkerRepaintIsQueuedToTheGrid)
 {
     Render();
     ASSERT_EQ(grid.jobs.size(), 1u);
-    int paints = 0;
-    struct PaintCounter : QObject {
-        int& count;
-        explicit PaintCounter(int& c) : count(c) {}
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            count += event->type() == QEvent::Paint ? 1 : 0;
-            return false;
-        }
-    } counter(paints);
-    Viewport()->installEventFilter(&counter);
+    PaintCounter counter(Viewport());
     QCoreApplication::processEvents();
-    paints = 0;
+    counter.paints = 0;
     std::thread workerThread([&] { grid.jobs[0].repaint(); });
     workerThread.join();
-    EXPECT_EQ(paints, 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return paints > 0; }, 2000));
-    Viewport()->removeEventFilter(&counter);
+    EXPECT_EQ(counter.paints, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return counter.paints > 0; }, 2000));
 }
 
 TEST_F(ThumbnailGridTest, RendersFramePlaceholderPictureAndMemoCaption)
@@ -485,4 +386,63 @@ TEST_F(ThumbnailGridTest, FolderPreviewsLeaveTheOtherCellsDrawn)
     const QImage image = Render();
     EXPECT_EQ(image.pixel(CentreOf(0).x(), grid.CellRect(0).top() + 60) & 0xFFFFFF, 0xC01020u);
     EXPECT_EQ(image.pixel(CentreOf(1).x(), grid.CellRect(1).top() + 60) & 0xFFFFFF, 0xCCCCCCu);
+}
+
+TEST_F(ThumbnailGridTest, LeavingTheCellsClearsTheHoveredItem)
+{
+    QTest::mouseMove(Viewport(), CentreOf(4));
+    ASSERT_EQ(pointed.back(), &items[4]);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(Viewport(), &leave);
+    EXPECT_EQ(pointed.back(), nullptr);
+}
+
+size_t SelectedCount(const std::vector<MediaItem>& items)
+{
+    return static_cast<size_t>(std::count_if(items.begin(), items.end(), [](const MediaItem& item) {
+        return item.selected;
+    }));
+}
+
+TEST_F(ThumbnailGridTest, PageAndEndKeysMoveByAPageAndToTheEnds)
+{
+    items = Pictures(40); // size M in 700 x 500: 3 columns, 2 rows per page
+    grid.ListChanged();
+    QTest::mouseClick(Viewport(), Qt::LeftButton, {}, CentreOf(1));
+    QTest::keyClick(&grid, Qt::Key_PageDown);
+    EXPECT_EQ(grid.FocusIndex(), 7u);
+    EXPECT_EQ(Flags(items).find('1'), 7u);
+    QTest::keyClick(&grid, Qt::Key_End, Qt::ShiftModifier); // anchor 7 to the last item
+    EXPECT_EQ(grid.FocusIndex(), 39u);
+    EXPECT_EQ(SelectedCount(items), 33u);
+    EXPECT_EQ(grid.TopRow(), 13 - 1); // the last row is in view
+    QTest::keyClick(&grid, Qt::Key_Home, Qt::ControlModifier); // only the focus moves
+    EXPECT_EQ(grid.FocusIndex(), 0u);
+    EXPECT_EQ(SelectedCount(items), 33u);
+    EXPECT_EQ(grid.TopRow(), 0);
+    QTest::keyClick(&grid, Qt::Key_PageUp); // at the first item: nothing to do
+    EXPECT_EQ(grid.FocusIndex(), 0u);
+}
+
+TEST_F(ThumbnailGridTest, SizeChangeKeepsTheFocusItemInView)
+{
+    items = Pictures(300);
+    grid.ListChanged();
+    QTest::keyClick(&grid, Qt::Key_End); // focus on the last item, scrolled to the end
+    Render();
+    for (const int size : {0, 2, 1, 0}) {
+        grid.SetThumbnailSize(size);
+        Render();
+        ASSERT_TRUE(grid.FirstVisible() && grid.LastVisible());
+        EXPECT_LE(*grid.FirstVisible(), 299u) << size;
+        EXPECT_EQ(*grid.LastVisible(), 299u) << size;
+    }
+    // Scrolled away from the focus: the first visible item stays in view.
+    grid.verticalScrollBar()->setValue(10);
+    Render();
+    const size_t first = *grid.FirstVisible();
+    grid.SetThumbnailSize(2);
+    Render();
+    EXPECT_LE(*grid.FirstVisible(), first);
+    EXPECT_GE(*grid.LastVisible(), first);
 }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <Qt>
+
 #include "views/thumbnail_selection.h"
 
 namespace {
@@ -176,4 +178,29 @@ TEST(ThumbnailSelection, FocusIsMadeVisible)
     EXPECT_EQ(TopRowShowing(30, 3, 2, 2), 9);
     // A client lower than one row still brings the focus row to the top.
     EXPECT_EQ(TopRowShowing(12, 3, 0, 0), 4);
+}
+
+TEST(ThumbnailSelection, NavigationKeysStepByItemRowPageAndToTheEnds)
+{
+    // 23 items in 4 columns, 3 rows per page: a page is 12 items.
+    EXPECT_EQ(NavigationTarget(NavigationKey::Next, 5, 23, 4, 3), 6u);
+    EXPECT_EQ(NavigationTarget(NavigationKey::Previous, 0, 23, 4, 3), std::nullopt);
+    EXPECT_EQ(NavigationTarget(NavigationKey::Down, 20, 23, 4, 3), std::nullopt); // no item below
+    EXPECT_EQ(NavigationTarget(NavigationKey::Up, 5, 23, 4, 3), 1u);
+    EXPECT_EQ(NavigationTarget(NavigationKey::PageDown, 5, 23, 4, 3), 17u);
+    EXPECT_EQ(NavigationTarget(NavigationKey::PageDown, 17, 23, 4, 3), 22u); // stops at the last
+    EXPECT_EQ(NavigationTarget(NavigationKey::PageDown, 22, 23, 4, 3), std::nullopt);
+    EXPECT_EQ(NavigationTarget(NavigationKey::PageUp, 17, 23, 4, 3), 5u);
+    EXPECT_EQ(NavigationTarget(NavigationKey::PageUp, 5, 23, 4, 3), 0u);
+    EXPECT_EQ(NavigationTarget(NavigationKey::Home, 9, 23, 4, 3), 0u);
+    EXPECT_EQ(NavigationTarget(NavigationKey::End, 9, 23, 4, 3), 22u);
+    EXPECT_EQ(NavigationTarget(NavigationKey::Home, 0, 23, 4, 3), std::nullopt);
+    // A page lower than one row still moves by a row; an empty list has no target.
+    EXPECT_EQ(NavigationTarget(NavigationKey::PageDown, 0, 23, 4, 0), 4u);
+    EXPECT_EQ(NavigationTarget(NavigationKey::End, 0, 0, 4, 3), std::nullopt);
+
+    EXPECT_EQ(NavigationKeyOf(Qt::Key_Backspace), NavigationKey::Previous);
+    EXPECT_EQ(NavigationKeyOf(Qt::Key_Space), NavigationKey::Next);
+    EXPECT_EQ(NavigationKeyOf(Qt::Key_End), NavigationKey::End);
+    EXPECT_EQ(NavigationKeyOf(Qt::Key_A), std::nullopt);
 }

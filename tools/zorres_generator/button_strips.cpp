@@ -39,7 +39,7 @@ constexpr GlyphFlip kFlip = GlyphFlip::Vertical;
 constexpr Ground kTop = Ground::TopBar;
 constexpr Ground kLight = Ground::LightBar;
 
-// The top bar, the left panel header and the view button bar.
+// The top bar, the left panel header, the view button bar and the preview's control panel.
 constexpr StripRow kStrips[] = {
     // bitmap                       x    y   w   h  ground  face             glyph        size flip   toggle label
     {"BMP_TOP_FOLDERMODE",          3,   2, 72, 42, kTop,   Face::Glyph,    "folder",     28, kPlain,  false, nullptr},
@@ -65,6 +65,16 @@ constexpr StripRow kStrips[] = {
     {"BMP_THUMBNAIL_ROTATE_R",      248, 2, 35, 44, kLight, Face::Glyph,    "rotate",     24, kMirror, false, nullptr},
     {"BMP_THUMBNAIL_DELETE",        304, 2, 34, 44, kLight, Face::Glyph,    "trash",      22, kPlain,  false, nullptr},
     {"BMP_THUMBNAIL_NETPRINT",      400, 2, 150, 44, kLight, Face::Glyph,   "printer",    22, kPlain,  false, "Order prints"},
+    // The preview's control panel (y 3 with the information panel closed).
+    {"BMP_PREVIEW_INFO",            0,   3, 37, 44, kLight, Face::Glyph,    "info",       22, kPlain,  false, nullptr},
+    {"BMP_PREVIEW_PREVIOUS",        50,  3, 34, 44, kLight, Face::Glyph,    "arrow",      20, kPlain,  false, nullptr},
+    {"BMP_PREVIEW_NEXT",            89,  3, 34, 44, kLight, Face::Glyph,    "arrow",      20, kMirror, false, nullptr},
+    {"BMP_PREVIEW_REDUCE",          137, 3, 34, 44, kLight, Face::Glyph,    "minus",      22, kPlain,  false, nullptr},
+    {"BMP_PREVIEW_ENLARGE",         176, 3, 34, 44, kLight, Face::Glyph,    "plus",       22, kPlain,  false, nullptr},
+    {"BMP_PREVIEW_FACE",            254, 3, 43, 44, kLight, Face::Glyph,    "face",       24, kPlain,  false, nullptr},
+    {"BMP_PREVIEW_ROTATE_L",        306, 3, 36, 44, kLight, Face::Glyph,    "rotate",     24, kPlain,  false, nullptr},
+    {"BMP_PREVIEW_ROTATE_R",        345, 3, 36, 44, kLight, Face::Glyph,    "rotate",     24, kMirror, false, nullptr},
+    {"BMP_PREVIEW_DELETE",          403, 3, 34, 44, kLight, Face::Glyph,    "trash",      22, kPlain,  false, nullptr},
 };
 
 // The thumbnail size control spans x 393 to 501: the track runs under the three size steps,

@@ -9,6 +9,8 @@
 #include "button_strips.h"
 #include "item_badges.h"
 #include "period_labels.h"
+#include "preview_pictures.h"
+#include "report_pictures.h"
 #include "shadow_pieces.h"
 #include "thumbnail_pictures.h"
 
@@ -20,6 +22,8 @@ ResourceBitmaps MakeModuleBitmaps(GlyphLibrary& glyphs)
     Append(bitmaps, MakeThumbnailPictures(glyphs));
     Append(bitmaps, MakePeriodLabels());
     Append(bitmaps, MakeItemBadges(glyphs));
+    Append(bitmaps, MakePreviewPictures());
+    Append(bitmaps, MakeReportPictures(glyphs));
     return bitmaps;
 }
 

@@ -5,6 +5,7 @@
 #include <QPainterPath>
 
 #include "glyph_library.h"
+#include "keyed_folder.h"
 #include "palette.h"
 
 namespace {
@@ -40,54 +41,12 @@ QString Named(const char* prefix, const PictureSize& size)
     return QString(prefix) + size.suffix;
 }
 
-// A folder outline: the tab at the top left with a slanted end, the body below it.
-QPainterPath FolderOutline(const FolderSize& folder)
-{
-    const double r = folder.radius;
-    const double tabEnd = folder.width * 0.4;
-    const double slant = folder.tab * 0.9;
-    QPainterPath path;
-    path.moveTo(0, r);
-    path.quadTo(0, 0, r, 0);
-    path.lineTo(tabEnd - r, 0);
-    path.quadTo(tabEnd, 0, tabEnd + r * 0.6, r * 0.6);
-    path.lineTo(tabEnd + slant - r * 0.6, folder.tab - r * 0.6);
-    path.quadTo(tabEnd + slant, folder.tab, tabEnd + slant + r, folder.tab);
-    path.lineTo(folder.width - r, folder.tab);
-    path.quadTo(folder.width, folder.tab, folder.width, folder.tab + r);
-    path.lineTo(folder.width, folder.height - r);
-    path.quadTo(folder.width, folder.height, folder.width - r, folder.height);
-    path.lineTo(r, folder.height);
-    path.quadTo(0, folder.height, 0, folder.height - r);
-    path.closeSubpath();
-    return path;
-}
-
-// Pixels that the folder covers by at least half become opaque (blended against white);
-// the rest become the key colour. Thus no half-blended key colour is left at the outline,
-// which would show as a fringe once the view replaces the key by the cell colour.
-QImage KeyedOnto(const QImage& drawing)
-{
-    QImage keyed = NewPicture(drawing.width(), drawing.height(), palette::kKeyColour);
-    for (int y = 0; y < drawing.height(); ++y) {
-        for (int x = 0; x < drawing.width(); ++x) {
-            const QColor pixel = drawing.pixelColor(x, y);
-            if (pixel.alpha() < 128)
-                continue;
-            const double a = pixel.alphaF();
-            keyed.setPixelColor(x, y, QColor::fromRgbF(pixel.redF() * a + (1 - a), pixel.greenF() * a + (1 - a),
-                                                       pixel.blueF() * a + (1 - a)));
-        }
-    }
-    return keyed;
-}
-
 QImage MakeFolder(const FolderSize& folder)
 {
     QImage drawing = NewPicture(folder.width, folder.height);
     QPainter painter(&drawing);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QPainterPath outline = FolderOutline(folder);
+    const QPainterPath outline = FolderOutline(QRectF(0, 0, folder.width, folder.height), folder.tab, folder.radius);
     painter.setPen(Qt::NoPen);
     painter.setBrush(palette::kFolderBack);
     painter.drawPath(outline);
