@@ -1,8 +1,11 @@
 #include "files/folder_tree.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QTimer>
 
 #include "files/natural_order.h"
@@ -42,6 +45,22 @@ FolderTree::FolderTree(std::function<void(const std::string&)> openFolder, QWidg
     connect(this, &QTreeView::clicked, this, &FolderTree::PickFolder);
     connect(this, &QTreeView::activated, this, &FolderTree::PickFolder);
     connect(m_model, &QFileSystemModel::directoryLoaded, this, &FolderTree::RevealShownFolder);
+}
+
+void FolderTree::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    QScrollBar* sideways = horizontalScrollBar();
+    const int kept = sideways->value();
+    QTreeView::scrollTo(index, hint);
+    sideways->setValue(kept);
+    if (!index.isValid())
+        return;
+    // Only a name that starts out of sight, or too far right to be read, moves the view: it then
+    // starts a third into the tree, so that the folders above it keep most of their names.
+    const int nameLeft = visualRect(index).left();
+    const int visibleWidth = viewport()->width();
+    if (nameLeft < 0 || nameLeft > visibleWidth - 3 * indentation())
+        sideways->setValue(std::max(0, kept + nameLeft - visibleWidth / 3));
 }
 
 void FolderTree::RevealShownFolder(const QString& loadedFolder)

@@ -32,6 +32,11 @@ public:
 
     QFileSystemModel& Model() const { return *m_model; }
 
+    // Scrolls the row into view vertically; sideways only as far as needed to show where the
+    // folder's name starts (the view's own rule scrolls to the column start and cuts the first
+    // letters off every name).
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
 protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;

@@ -22,6 +22,14 @@ std::string PathOfToken(const std::string& token, const CommandLineEnvironment& 
     return env.canonicalise ? env.canonicalise(token) : std::string{};
 }
 
+// A token that names nothing is still meant as a path when it cannot be an option: options are
+// one "/" and a word, paths hold a "/" past their first character (relative ones were made
+// absolute before they became the argument text).
+bool LooksLikePath(const std::string& token)
+{
+    return !token.empty() && (token.front() != '/' || token.find('/', 1) != std::string::npos);
+}
+
 bool IsMediaFile(const std::string& path, const CommandLineEnvironment& env)
 {
     return IsMediaFileName(path) && !env.isFolder(path);
@@ -86,6 +94,7 @@ CommandLineAction InterpretCommandLine(std::string_view argumentText, bool forwa
     bool desktopOption = false;
     bool openOption = false;
     std::vector<std::string> paths;
+    std::string missingPath;
     for (const std::string& token : TokenizeArguments(argumentText)) {
         CommandLineAction action;
         action.kind = CommandLineAction::Kind::RunService;
@@ -136,12 +145,15 @@ CommandLineAction InterpretCommandLine(std::string_view argumentText, bool forwa
         }
         if (std::string path = PathOfToken(token, env); !path.empty())
             paths.push_back(std::move(path));
+        else if (missingPath.empty() && LooksLikePath(token))
+            missingPath = token;
     }
+    CommandLineAction action;
+    action.missingPath = std::move(missingPath);
     if (paths.empty())
-        return {};
+        return action;
 
     const std::string& path = paths.front();
-    CommandLineAction action;
     if (IsMediaFile(path, env)) {
         if (forwarded && openOption) {
             action.kind = CommandLineAction::Kind::PreviewOnly;
@@ -154,7 +166,9 @@ CommandLineAction InterpretCommandLine(std::string_view argumentText, bool forwa
         action.switchToPreview = forwarded;
         return action;
     }
+    std::string missing = std::move(action.missingPath);
     action = OpenFolderAction(path, env);
+    action.missingPath = std::move(missing);
     if (desktopOption) {
         action.refreshPanels = true;
         action.viaPicturesFolder = IsInsideFolder(action.path, picturesFolder);

@@ -50,6 +50,8 @@ struct CommandLineAction {
     bool switchToPreview = false;   // ShowFile: the view mode becomes Preview
     bool refreshPanels = false;     // ShowFile / OpenFolder: refresh the panels first
     bool viaPicturesFolder = false; // OpenFolder: show it below the Pictures folder in the tree
+    // The first path token that names nothing: the user is told once the window is up.
+    std::string missingPath;
 
     friend bool operator==(const CommandLineAction&, const CommandLineAction&) = default;
 };

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include "files/folder_tree.h"
 #include "library/item_sort.h"
@@ -26,6 +27,9 @@
 #include "shell/text_template.h"
 #include "shell/top_bar.h"
 #include "shell/view_commands.h"
+#include "views/filmstrip.h"
+#include "views/preview_view.h"
+#include "views/report_view.h"
 #include "views/thumbnail_view.h"
 
 namespace {
@@ -109,6 +113,10 @@ void MainWindow::CreateMenus()
                                 this);
     m_menus->BuildMenuBar(menuBar());
     m_menus->InstallAccelerators(this);
+    m_menus->SetRadioGroup({kCommandThumbnailsLarge, kCommandThumbnailsMedium, kCommandThumbnailsSmall,
+                            kCommandPreview, kCommandReport});
+    m_menus->SetRadioGroup({kCommandSortFirst, kCommandSortFirst + 1, kCommandSortFirst + 2, kCommandSortFirst + 3,
+                            kCommandSortFirst + 4, kCommandSortFirst + 5});
     // Entries whose work is not in the program (a missing service module) are shown greyed.
     const auto enableEntries = [this](const std::vector<MenuEntry>& entries, const auto& self) -> void {
         for (const MenuEntry& entry : entries) {
@@ -120,6 +128,7 @@ void MainWindow::CreateMenus()
     };
     for (const MenuResource& menu : m_menus->Definition().menus)
         enableEntries(menu.entries, enableEntries);
+    RefreshViewMenuMarks();
 }
 
 void MainWindow::OpenContextMenu(QPoint globalPosition)
@@ -160,7 +169,8 @@ void MainWindow::CreateRegions()
     host.selectionChanged = [this] { RefreshSelection(); };
     host.pointedItemChanged = [this](const MediaItem* item) { ShowPointedItem(item); };
     host.openContextMenu = [this](QPoint globalPosition) { OpenContextMenu(globalPosition); };
-    m_thumbnailView = new ThumbnailView(m_itemList.Items(), m_worker, std::move(host), m_clientArea);
+    m_thumbnailView = new ThumbnailView(m_itemList.Items(), m_worker, host, m_clientArea);
+    CreateFullAreaViews(host);
 
     m_folderTree = new FolderTree([this](const std::string& path) { OpenFolder(path); });
     // The menu panel and the period panel fill these pages once they exist.
@@ -178,7 +188,7 @@ void MainWindow::CreateRegions()
     const LeftPage page = CurrentLeftPage();
     ShowLeftPageLimits(m_leftLimits, page, PeriodMode(), m_paneServiceActive);
     m_thumbnailView->Grid().SetThumbnailSize(ThumbnailSize());
-    RefreshButtons();
+    SetViewMode(m_settings.viewMode);
     RefreshTitle();
 }
 
@@ -197,6 +207,37 @@ void MainWindow::LayOut()
         m_rightColumn->setGeometry(ToQRect(m_layout.rightColumn));
     m_statusBar->setGeometry(0, m_clientArea->height() - m_statusBar->height(), m_clientArea->width(),
                              m_statusBar->height());
+}
+
+void MainWindow::CreateFullAreaViews(ViewHost host)
+{
+    SelectionCursor& cursor = m_thumbnailView->Grid().Cursor();
+    host.sortRequested = [this](int sortType) { SetSortType(sortType); };
+    m_reportView = new ReportView(m_itemList.Items(), m_worker, cursor);
+    m_reportView->setObjectName("ReportView");
+    m_reportView->SetHost(host);
+    m_reportView->SetPeriodMode(PeriodMode());
+    m_thumbnailView->InstallFullAreaView(m_reportView);
+    m_previewView = new PreviewView(m_itemList.Items(), m_worker, cursor);
+    m_previewView->setObjectName("PreviewView");
+    host.itemRewritten = [this](const std::string& path) {
+        m_itemList.MarkChanged(path.substr(path.rfind('/') + 1));
+        // The preview reports the rewrite while it changes its current file: the list is read
+        // again once that has finished, not under its feet.
+        QTimer::singleShot(0, this, [this] { RefreshFolder(); });
+    };
+    m_previewView->SetHost(host);
+    m_thumbnailView->InstallFullAreaView(m_previewView);
+    // Shown by the view mode once the regions exist.
+    m_views[1] = m_previewView;
+    m_views[2] = m_reportView;
+}
+
+void MainWindow::ListChangedInViews()
+{
+    m_thumbnailView->ListChanged();
+    m_reportView->ListChanged();
+    m_previewView->ListChanged();
 }
 
 void MainWindow::DragSplitterTo(int clientX)
@@ -242,7 +283,8 @@ void MainWindow::SetBrowseMode(bool periodMode)
         m_itemList.ChangeFolder(m_currentFolder);
         m_folderTree->SelectFolderPath(m_currentFolder);
     }
-    m_thumbnailView->ListChanged();
+    m_reportView->SetPeriodMode(periodMode);
+    ListChangedInViews();
     RefreshSelection();
     RefreshButtons();
     RefreshTitle();
@@ -273,17 +315,35 @@ void MainWindow::SetSortType(int sortType)
         effective = m_itemList.SetSortType(sortType, false);
     }
     m_settings.sortType = effective;
-    m_thumbnailView->ListChanged();
+    ListChangedInViews();
     RefreshSelection();
+    RefreshViewMenuMarks();
 }
 
 void MainWindow::RefreshButtons()
 {
     m_topBar->ShowState(PeriodMode(), ShownViewMode(), m_settings.thumbnailSize, m_paneServiceActive,
                         {true, m_views[1] != nullptr, m_views[2] != nullptr});
+    RefreshViewMenuMarks();
     const LeftPage page = CurrentLeftPage();
     // Back and forward wait for the folder history.
     m_leftPanel->ShowState(page, PeriodMode(), m_paneServiceActive, false, false);
+}
+
+void MainWindow::RefreshViewMenuMarks()
+{
+    if (!m_menus)
+        return;
+    const int view = ShownViewMode();
+    const int size = m_settings.thumbnailSize;
+    m_menus->SetChecked(kCommandThumbnailsLarge, view == 0 && size == 2);
+    m_menus->SetChecked(kCommandThumbnailsMedium, view == 0 && size == 1);
+    m_menus->SetChecked(kCommandThumbnailsSmall, view == 0 && size == 0);
+    m_menus->SetChecked(kCommandPreview, view == 1);
+    m_menus->SetChecked(kCommandReport, view == 2);
+    const int sortType = m_itemList.EffectiveSortType();
+    for (int type = 0; type < kSortTypeCount; ++type)
+        m_menus->SetChecked(kCommandSortFirst + type, type == sortType);
 }
 
 void MainWindow::RefreshTitle()
@@ -298,6 +358,31 @@ void MainWindow::RefreshSelection()
     m_counts = Recount(items);
     m_informationArea->SetLines(InformationLines(items, m_counts, m_currentFolder, PeriodMode()));
     m_statusBar->SetText(0, QString::fromStdString(StatusBarText(m_counts, nullptr, PeriodMode())));
+    m_previewView->SelectionRefreshed();
+}
+
+void MainWindow::SelectOnlyItemAt(const std::string& path)
+{
+    std::vector<MediaItem>& items = m_itemList.Items();
+    const auto found = std::find_if(items.begin(), items.end(), [&](const MediaItem& item) {
+        return item.fullPath == path;
+    });
+    if (found == items.end())
+        return;
+    const size_t index = static_cast<size_t>(found - items.begin());
+    ApplyClickSelection(items, m_thumbnailView->Grid().Cursor(), index, kModifierNone);
+    m_thumbnailView->Grid().MakeFocusVisible();
+    m_reportView->MakeFocusVisible();
+    m_previewView->Strip().MakeFocusVisible();
+    RefreshSelection();
+}
+
+void MainWindow::ShowFocusWhenNothingSelected()
+{
+    const std::vector<MediaItem>& items = m_itemList.Items();
+    const size_t focus = m_thumbnailView->Grid().FocusIndex();
+    if (focus < items.size() && !AnySelected(items))
+        SelectOnlyItemAt(items[focus].fullPath);
 }
 
 void MainWindow::ShowPointedItem(const MediaItem* item)
@@ -330,7 +415,7 @@ void MainWindow::RegisterCommands()
     m_dispatcher.Register(kCommandSelectAll, [this] {
         for (MediaItem& item : m_itemList.Items())
             item.selected = !item.hidden;
-        m_thumbnailView->Grid().update();
+        m_thumbnailView->RepaintItems();
         RefreshSelection();
     });
     m_dispatcher.Register(kCommandStopLoading, [this] { m_worker.Cancel(); });
@@ -373,7 +458,10 @@ void MainWindow::OpenItem()
     const bool allPictures = std::all_of(selected.begin(), selected.end(), [](const MediaItem* item) {
         return item->isImage;
     });
-    if (allPictures && selected.front()->typeName == "RAF") {
+    // Pictures open enlarged in the program's own preview; from the preview, Open hands the
+    // picture to the desktop's program for it.
+    const bool previewAvailable = m_views[1] != nullptr;
+    if (allPictures && (selected.front()->typeName == "RAF" || (previewAvailable && ShownViewMode() != 1))) {
         SetViewMode(1);
         return;
     }
@@ -489,9 +577,11 @@ void MainWindow::OpenFolder(const std::string& path)
         // Listing destroys the detail objects that the worker may be filling.
         m_worker.Cancel();
         m_itemList.ChangeFolder(path);
-        m_thumbnailView->ListChanged();
+        ListChangedInViews();
         m_folderTree->SelectFolderPath(path);
         RefreshSelection();
+        if (ShownViewMode() == 1)
+            ShowFocusWhenNothingSelected();
     }
     RefreshTitle();
     update();
@@ -503,7 +593,7 @@ void MainWindow::RefreshFolder()
         return;
     m_worker.Cancel();
     m_itemList.Refresh();
-    m_thumbnailView->ListChanged();
+    ListChangedInViews();
     RefreshSelection();
 }
 
@@ -517,6 +607,8 @@ void MainWindow::SetViewMode(int viewMode)
         m_thumbnailView->ShowThumbnails();
     else
         m_thumbnailView->ShowFullAreaView(m_views[static_cast<size_t>(shown)]);
+    if (shown == 1)
+        ShowFocusWhenNothingSelected();
     RefreshButtons();
     update();
 }
@@ -597,6 +689,12 @@ void MainWindow::RunServiceAction(const CommandLineAction& action)
 void MainWindow::Execute(const CommandLineAction& action)
 {
     using Kind = CommandLineAction::Kind;
+    if (!action.missingPath.empty()) {
+        // At start the window is not up yet: the message waits for the event loop.
+        QTimer::singleShot(0, this, [this, path = action.missingPath] {
+            ShowErrorText(this, FillTemplate(GetText("ZORX_NotFound"), {path}));
+        });
+    }
     switch (action.kind) {
     case Kind::Nothing:
     case Kind::RefreshPanels:
@@ -610,6 +708,7 @@ void MainWindow::Execute(const CommandLineAction& action)
         if (action.openFileFolder)
             OpenFolder(ParentFolderOf(action.path));
         m_focusedPath = action.path;
+        SelectOnlyItemAt(action.path);
         update();
         break;
     case Kind::OpenFolder: OpenFolder(action.path); break;

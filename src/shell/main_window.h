@@ -12,6 +12,7 @@
 #include "shell/command_dispatcher.h"
 #include "shell/command_line.h"
 #include "shell/main_layout.h"
+#include "views/view_host.h"
 
 struct AppSettings;
 class FolderTree;
@@ -20,6 +21,8 @@ class LeftPanel;
 class MenuResources;
 class SplitterBar;
 class StatusBar;
+class PreviewView;
+class ReportView;
 class ThumbnailView;
 class ThumbnailWorker;
 class TopBar;
@@ -120,15 +123,26 @@ protected:
 private:
     void CreateRegions();
     void CreateMenus();
+    // The report view and the preview, sharing the grid's items, focus and anchor.
+    void CreateFullAreaViews(ViewHost host);
+    // After the item list was rebuilt or re-sorted: every view lays out again.
+    void ListChangedInViews();
     void OpenContextMenu(QPoint globalPosition);
     void RegisterCommands();
     void LayOut();
     void RefreshTitle();
     void RefreshButtons();
+    // The View menu's radio marks: the shown view with the thumbnail size, and the sort order.
+    void RefreshViewMenuMarks();
     void OnTopBarCommand(int command);
     void OnLeftPanelCommand(int command);
     void OpenItem();
     void ShowPointedItem(const MediaItem* item);
+    // Selects only the listed item with this path and makes it the focus, in view everywhere.
+    void SelectOnlyItemAt(const std::string& path);
+    // The preview shows the selection's first item: with nothing selected, the focus item is
+    // selected so that it does not stay empty.
+    void ShowFocusWhenNothingSelected();
     void ProcessForwardedText();
     void Execute(const CommandLineAction& action);
     void RunServiceAction(const CommandLineAction& action);
@@ -150,6 +164,8 @@ private:
     InformationArea* m_informationArea = nullptr;
     SplitterBar* m_splitter = nullptr;
     ThumbnailView* m_thumbnailView = nullptr;
+    ReportView* m_reportView = nullptr;
+    PreviewView* m_previewView = nullptr;
     std::array<QWidget*, 3> m_views{}; // by view mode; the thumbnails are the view area itself
     QWidget* m_rightColumn = nullptr;
     StatusBar* m_statusBar = nullptr;

@@ -3,6 +3,7 @@
 #include <set>
 
 #include <QAction>
+#include <QActionGroup>
 #include <QFile>
 #include <QKeySequence>
 #include <QMenu>
@@ -216,6 +217,18 @@ void MenuResources::SetChecked(int command, bool checked)
     state.checked = checked;
     for (QAction* action : ActionsFor(command))
         ApplyState(action, state);
+}
+
+void MenuResources::SetRadioGroup(std::initializer_list<int> commands)
+{
+    auto* group = new QActionGroup(this);
+    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    for (const int command : commands) {
+        StateOf(command).checkable = true;
+        QAction* action = SharedAction(command);
+        action->setCheckable(true);
+        group->addAction(action);
+    }
 }
 
 bool MenuResources::IsChecked(int command) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <string_view>
@@ -65,6 +66,9 @@ public:
     // Shows a check mark at every entry of the command (making it checkable).
     void SetChecked(int command, bool checked);
     bool IsChecked(int command) const;
+    // Draws the menu bar entries of these commands as one set of radio items (one of them is
+    // checked through SetChecked).
+    void SetRadioGroup(std::initializer_list<int> commands);
 
     // The menu bar and accelerator action of the command, or null when it has none.
     QAction* CommandAction(int command) const;

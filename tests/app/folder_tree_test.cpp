@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileSystemModel>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <unistd.h>
@@ -122,4 +123,34 @@ TEST(FolderTree, VanishedFolderIsReportedNotOpened)
     QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, point);
     EXPECT_TRUE(reported);
     EXPECT_TRUE(opened.empty());
+}
+
+TEST(FolderTree, ScrollsSidewaysOnlyForANameOutOfSight)
+{
+    Sandbox sandbox;
+    const std::string deep = sandbox.MakeFolder("a/b/c/d/e/f/g/h/i/j/k/l/m/n/deep folder with a long name");
+    FolderTree tree([](const std::string&) {});
+    tree.resize(220, 400);
+    tree.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&tree));
+    ShownChildren(tree, sandbox / "a/b/c/d/e/f/g/h/i/j/k/l/m/n", 1);
+    QScrollBar* sideways = tree.horizontalScrollBar();
+
+    // A row whose name is in view: a click (which scrolls the row into view) leaves the names whole.
+    const QModelIndex shallow = tree.IndexOfPath(QString::fromStdString(sandbox / "a"));
+    ASSERT_TRUE(shallow.isValid());
+    sideways->setValue(0);
+    tree.scrollTo(shallow);
+    EXPECT_EQ(sideways->value(), 0);
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(shallow).center());
+    EXPECT_EQ(sideways->value(), 0);
+
+    // A name far right of the view is brought in, a third into the tree.
+    const QModelIndex far = tree.IndexOfPath(QString::fromStdString(deep));
+    ASSERT_TRUE(far.isValid());
+    tree.scrollTo(far);
+    const int nameLeft = tree.visualRect(far).left();
+    EXPECT_GT(sideways->value(), 0);
+    EXPECT_GE(nameLeft, 0);
+    EXPECT_LE(nameLeft, tree.viewport()->width() / 2);
 }

@@ -9,6 +9,7 @@
 #include "shell/information_area.h"
 #include "shell/left_panel.h"
 #include "shell/main_window.h"
+#include "shell/menu_resources.h"
 #include "shell/settings_store.h"
 #include "shell/string_table.h"
 #include "shell/status_bar.h"
@@ -149,23 +150,30 @@ TEST_F(MainWindowLayoutTest, ModesSwitchTitleButtonsAndLeftPage)
 
 TEST_F(MainWindowLayoutTest, ViewModesSelectTheirButtonAndSizesNeedThumbnails)
 {
-    // Without a report view the thumbnails stay and the button is off.
+    // The program's own report view and preview fill the view area.
+    auto* report = window->findChild<QWidget*>("ReportView");
+    auto* preview = window->findChild<QWidget*>("PreviewView");
+    ASSERT_NE(report, nullptr);
+    ASSERT_NE(preview, nullptr);
     window->Dispatcher().Dispatch(kCommandReport);
     EXPECT_EQ(settings.viewMode, 2);
-    EXPECT_EQ(window->ShownViewMode(), 0);
-    EXPECT_EQ(TopButton("Report").State(), kButtonDisabled);
-    EXPECT_TRUE(TopButton("Thumbnail").Selected());
-    EXPECT_TRUE(window->ThumbnailViewWidget().ThumbnailsShown());
-
-    auto* report = new QWidget;
-    window->InstallView(2, report);
     EXPECT_EQ(window->ShownViewMode(), 2);
     EXPECT_TRUE(report->isVisible());
+    EXPECT_FALSE(preview->isVisible());
     EXPECT_FALSE(window->ThumbnailViewWidget().ThumbnailsShown());
     EXPECT_TRUE(TopButton("Report").Selected());
     EXPECT_FALSE(TopButton("Thumbnail").Selected());
     EXPECT_EQ(TopButton("SizeU").State(), kButtonDisabled);
     EXPECT_EQ(TopButton("SizeM").State(), kButtonDisabled);
+    EXPECT_TRUE(window->Menus().IsChecked(kCommandReport));
+    EXPECT_FALSE(window->Menus().IsChecked(kCommandThumbnailsMedium));
+
+    window->Dispatcher().Dispatch(kCommandPreview);
+    EXPECT_EQ(window->ShownViewMode(), 1);
+    EXPECT_TRUE(preview->isVisible());
+    EXPECT_FALSE(report->isVisible());
+    EXPECT_TRUE(TopButton("Preview").Selected());
+    EXPECT_TRUE(window->Menus().IsChecked(kCommandPreview));
 
     window->Dispatcher().Dispatch(kCommandThumbnailsSmall);
     EXPECT_EQ(settings.viewMode, 0);

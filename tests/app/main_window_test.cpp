@@ -7,6 +7,8 @@
 #include "shell/app_settings.h"
 #include "shell/main_window.h"
 #include "shell/settings_store.h"
+#include "shell/view_commands.h"
+#include "views/preview_view.h"
 
 namespace {
 
@@ -86,6 +88,27 @@ TEST_F(MainWindowTest, PostedTextWaitsForItsCommand)
     EXPECT_EQ(window.FocusedPath(), picture);
     EXPECT_EQ(window.ViewMode(), 1);
     EXPECT_EQ(window.CommandLine(), "\"" + picture + "\"");
+    // The file is the one selected item, so the preview shows it.
+    ASSERT_EQ(window.Items().Count(), 1u);
+    EXPECT_TRUE(window.Items().Items()[0].selected);
+    auto* preview = window.findChild<PreviewView*>("PreviewView");
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(preview->CurrentPath(), picture);
+}
+
+TEST_F(MainWindowTest, OpenShowsASelectedPictureInThePreview)
+{
+    sandbox.WriteFile("card/DSCF0001.JPG", "x");
+    sandbox.WriteFile("card/DSCF0002.JPG", "x");
+    MainWindow window(settings);
+    window.OpenFolder(sandbox / "card");
+    window.Items().Items()[1].selected = true;
+    window.RefreshSelection();
+    EXPECT_TRUE(window.Dispatcher().Dispatch(kCommandOpen));
+    EXPECT_EQ(window.ShownViewMode(), 1);
+    auto* preview = window.findChild<PreviewView*>("PreviewView");
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(preview->CurrentPath(), sandbox / "card/DSCF0002.JPG");
 }
 
 TEST_F(MainWindowTest, TextWithoutPostIsProcessedAtOnce)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the real program under Xvfb on the demo folder in a 1280 x 800 window and saves PNG
-# pictures of the thumbnail view in sizes S, M and L and with a rubber band being dragged, in
+# pictures of the thumbnail view in sizes S, M and L and with a rubber band being dragged, of the
+# preview (fitted, at 300 % and with the information panel open) and of the report view, in
 # <build>/screenshots. Fails when the window does not get its size or the grid stays blank.
 # Usage: screenshot_test.sh <program folder> <output folder>
 set -euo pipefail
@@ -71,6 +72,23 @@ for step in 1 2 3 4 5 6; do xdotool mousemove $((1100 - step * 90)) $((300 + ste
 shoot rubber-band
 xdotool mouseup 1
 shoot band-selection
+
+# The preview: a double click on the first picture (size L: its cell's centre), fitted.
+xdotool mousemove 427 280 click --repeat 2 --delay 80 1
+shoot preview-fit
+# 300 %: the picture area takes the keys after a click.
+xdotool mousemove 700 300 click 1 key plus key plus
+shoot preview-300
+xdotool key minus key minus
+# The information panel: the "Info" button, first of the control panel centred under the picture.
+xdotool mousemove 499 617 click 1
+shoot preview-info
+xdotool mousemove 499 530 click 1
+# The report view of the folder, sorted by date with a click on its title.
+xdotool key ctrl+5
+sleep 1
+xdotool mousemove 560 93 click 1
+shoot report
 xdotool key ctrl+q
 wait $pid || true
 SESSION
@@ -81,7 +99,8 @@ XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" HOME="$work" \
 
 # The grid (right of the 260-pixel left panel, below the bars) must show pictures: many colours.
 status=0
-for shot in thumbnails-s thumbnails-m thumbnails-l rubber-band band-selection; do
+for shot in thumbnails-s thumbnails-m thumbnails-l rubber-band band-selection preview-fit preview-300 \
+            preview-info report; do
   file="$out_dir/$shot.png"
   [[ -f $file ]] || { echo "FAIL: $shot.png was not saved"; status=1; continue; }
   colours=$(convert "$file" -crop 860x500+270+150 +repage -colors 256 -unique-colors -format '%w' info:)

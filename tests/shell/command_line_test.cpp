@@ -169,3 +169,21 @@ TEST(CommandLinePaths, CanonicalisesAgainstTheRealFileSystem)
     EXPECT_EQ(ParentFolderOf("/a.jpg"), "/");
     EXPECT_EQ(ParentFolderOf("/x/y/a.jpg"), "/x/y");
 }
+
+TEST(InterpretCommandLine, PathThatNamesNothingIsReported)
+{
+    const CommandLineEnvironment env = FakeFileSystem();
+    const CommandLineAction missing = Interpret("/home/me/Pictures/gone.jpg", false, env);
+    EXPECT_EQ(missing.kind, Kind::Nothing);
+    EXPECT_EQ(missing.missingPath, "/home/me/Pictures/gone.jpg");
+
+    // The first missing path is named even when a later one exists and is opened.
+    const CommandLineAction mixed = Interpret("/media/gone /home/me/Pictures/2006", true, env);
+    EXPECT_EQ(mixed.kind, Kind::OpenFolder);
+    EXPECT_EQ(mixed.path, "/home/me/Pictures/2006");
+    EXPECT_EQ(mixed.missingPath, "/media/gone");
+
+    // An unknown option is not a path.
+    EXPECT_EQ(Interpret("/x /home/me/Pictures", false, env).missingPath, "");
+    EXPECT_EQ(Interpret("/home/me/Pictures", false, env).missingPath, "");
+}
