@@ -11,6 +11,7 @@ packages=(
   gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly gstreamer1.0-libav
   libsqlite3-dev libopencv-objdetect-dev opencv-data libudev-dev
   googletest libgtest-dev xvfb xauth xdotool imagemagick clang libclang-rt-14-dev python3
+  libjpeg-turbo-progs libimage-exiftool-perl
 )
 
 missing=()
