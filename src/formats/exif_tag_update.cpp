@@ -19,6 +19,7 @@
 #include "formats/tag_set_reader.h"
 #include "formats/tiff_directory.h"
 #include "formats/tiff_stream.h"
+#include "framework/text_conversion.h"
 #include "framework/atomic_file.h"
 #include "framework/file_bytes.h"
 
@@ -151,13 +152,7 @@ bool Overwrite(std::vector<std::uint8_t>& data, std::size_t at, std::span<const 
 // character.
 std::string_view CutComment(std::string_view text, std::size_t limit)
 {
-    text = text.substr(0, text.find('\0'));
-    if (text.size() <= limit)
-        return text;
-    std::size_t end = limit;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        --end;
-    return text.substr(0, end);
+    return CutUtf8(text.substr(0, text.find('\0')), limit);
 }
 
 // Strict UTF-8 decoding; a malformed sequence stands for one U+FFFD.

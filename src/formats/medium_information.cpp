@@ -278,18 +278,6 @@ std::string LineText(std::string text)
     return TrimmedRight(std::move(text));
 }
 
-// At most `limit` bytes, never ending inside a UTF-8 sequence.
-std::string CutUtf8(std::string text, std::size_t limit)
-{
-    if (text.size() <= limit)
-        return text;
-    std::size_t end = limit;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        --end;
-    text.erase(end);
-    return text;
-}
-
 std::string DateTimeText(const SystemTime& time)
 {
     return FormatDateText(time) + " " + FormatTimeText(time);
@@ -486,7 +474,7 @@ std::string UserCommentOf(const TagSet& tags)
     } else {
         return {};
     }
-    return CutUtf8(LineText(std::move(text)), kMaxUserCommentBytes);
+    return std::string(CutUtf8(LineText(std::move(text)), kMaxUserCommentBytes));
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -22,3 +23,7 @@ std::string AnsiToUtf8(std::string_view text);
 
 // Encodes one code point as 1 to 4 UTF-8 bytes and appends it.
 void AppendUtf8(std::string& out, char32_t codePoint);
+
+// At most `limit` bytes of the text, never ending inside a UTF-8 sequence (a character that
+// would be split is left out whole).
+std::string_view CutUtf8(std::string_view text, std::size_t limit);

@@ -18,6 +18,7 @@
 #include "formats/medium_info_reader.h"
 #include "formats/medium_information.h"
 #include "formats/shooting_date.h"
+#include "framework/text_conversion.h"
 #include "shell/message_box.h"
 #include "shell/resource_modules.h"
 #include "shell/string_table.h"
@@ -88,18 +89,6 @@ QFont PanelFont()
     font.setPixelSize(12);
     font.setWeight(QFont::Normal);
     return font;
-}
-
-// At most `limit` bytes, never ending inside a UTF-8 sequence.
-std::string CutUtf8(std::string text, std::size_t limit)
-{
-    if (text.size() <= limit)
-        return text;
-    std::size_t end = limit;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        --end;
-    text.erase(end);
-    return text;
 }
 
 std::optional<ShootingDate> DateTimeOriginal(const TagSet& tags)
@@ -265,7 +254,8 @@ void DateCommentPanel::CutComment()
     const QByteArray text = m_commentField->text().toUtf8();
     if (static_cast<std::size_t>(text.size()) <= kMaxCommentBytes)
         return;
-    const std::string cut = CutUtf8(text.toStdString(), kMaxCommentBytes);
+    const std::string full = text.toStdString();
+    const std::string cut(CutUtf8(full, kMaxCommentBytes));
     m_commentField->setText(QString::fromStdString(cut));
 }
 

@@ -17,6 +17,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "fixtures/child_process.h"
 #include "fixtures/sandbox.h"
 #include "formats/exif_tag_update.h"
 #include "formats/medium_info_reader.h"
@@ -132,28 +133,6 @@ struct DateCommentPanelTest : ::testing::Test {
             && messages[0].text == GetText("ZORX_CanNotChangeDateTime");
     }
 };
-
-// Runs `run` as an unprivileged user: the superuser (who runs the tests in CI) may write every
-// file whatever its permission bits, so the read-only rule is seen only by a plain user. The
-// child only works in memory; its exit code is what `run` returned (-1 when it did not finish).
-int RunAsPlainUser(const std::function<int()>& run)
-{
-    if (::geteuid() != 0)
-        return run();
-    const pid_t child = ::fork();
-    if (child < 0)
-        return -1;
-    if (child == 0) {
-        constexpr uid_t kNobody = 65534;
-        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
-            ::_exit(100);
-        ::_exit(run());
-    }
-    int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
 
 } // namespace
 

@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fixtures/child_process.h"
 #include "fixtures/sandbox.h"
 #include "formats/exif_reader.h"
 #include "formats/exif_tag_update.h"
@@ -222,32 +223,6 @@ std::optional<std::size_t> EntryPosition(const std::string& block, std::uint32_t
             return directory + 2 + 12 * i;
     }
     return std::nullopt;
-}
-
-int RunInChild(const std::function<int()>& run)
-{
-    const pid_t child = ::fork();
-    if (child < 0)
-        return -1;
-    if (child == 0)
-        ::_exit(run());
-    int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
-
-constexpr int kCannotDropPrivileges = 200;
-
-// The superuser may write every file whatever its permissions, so the read-only cases run as
-// "nobody" in a child process.
-int RunAsPlainUser(const std::function<int()>& run)
-{
-    return RunInChild([&] {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            return kCannotDropPrivileges;
-        return run();
-    });
 }
 
 PictureTagChange DateAndComment(std::string comment)

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fixtures/child_process.h"
 #include "fixtures/sandbox.h"
 #include "framework/atomic_file.h"
 
@@ -34,32 +35,6 @@ mode_t ModeOf(const std::string& path)
     struct stat status {};
     EXPECT_EQ(::stat(path.c_str(), &status), 0) << path;
     return status.st_mode & 07777;
-}
-
-// Runs `run` in a child process and returns its exit code (-1 when it did not exit).
-int RunInChild(const std::function<int()>& run)
-{
-    const pid_t child = ::fork();
-    if (child < 0)
-        return -1;
-    if (child == 0)
-        ::_exit(run());
-    int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
-
-constexpr int kCannotDropPrivileges = 200;
-
-// The superuser may write into every folder, so the read-only cases run as "nobody".
-int RunAsPlainUser(const std::function<int()>& run)
-{
-    return RunInChild([&] {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            return kCannotDropPrivileges;
-        return run();
-    });
 }
 
 // The file-size limit of a full disk: a write beyond `bytes` fails with EFBIG instead of

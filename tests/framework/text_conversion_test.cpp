@@ -60,3 +60,16 @@ TEST(TextConversion, AnsiIsTheIdentityOnThisPlatform)
     EXPECT_EQ(Utf8ToAnsi("Caf\xC3\xA9 \xF0\x9F\x98\x80"), "Caf\xC3\xA9 \xF0\x9F\x98\x80");
     EXPECT_EQ(AnsiToUtf8("plain"), "plain");
 }
+
+TEST(TextConversion, CutUtf8NeverSplitsACharacter)
+{
+    EXPECT_EQ(CutUtf8("short", 255), "short");
+    EXPECT_EQ(CutUtf8(std::string(300, 'x'), 255), std::string(255, 'x'));
+    // "é" is 2 bytes, "日" 3: a cut inside either leaves it out whole.
+    EXPECT_EQ(CutUtf8("ab\xC3\xA9", 3), "ab");
+    EXPECT_EQ(CutUtf8("ab\xC3\xA9", 4), "ab\xC3\xA9");
+    EXPECT_EQ(CutUtf8("a\xE6\x97\xA5", 2), "a");
+    EXPECT_EQ(CutUtf8("a\xE6\x97\xA5", 3), "a");
+    EXPECT_EQ(CutUtf8("a\xE6\x97\xA5", 4), "a\xE6\x97\xA5");
+    EXPECT_EQ(CutUtf8("\xE6\x97\xA5", 0), "");
+}
