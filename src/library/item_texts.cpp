@@ -60,6 +60,15 @@ std::string TypeText(const MediaItem& item)
     return item.typeName == "RAF" ? std::string("CCD-RAW") : item.typeName;
 }
 
+bool ItemTextsBehindDetail(const MediaItem& item)
+{
+    if (!item.detail || !item.detail->loaded || item.IsFolder())
+        return false;
+    const MediumInfo& info = item.detail->mediumInfo;
+    return (item.Text(ItemText::Dimensions).empty() && (info.width != 0 || info.height != 0))
+           || (item.Text(ItemText::Duration).empty() && info.durationHundredths > 0);
+}
+
 void RefreshItemTexts(MediaItem& item, bool periodMode)
 {
     const MediaItemDetail* detail = item.detail && item.detail->loaded ? item.detail.get() : nullptr;

@@ -12,6 +12,9 @@
 // size, its shooting date (as a UTC file time) and its date-part flags. Dates are left empty in
 // period mode, whose views draw their own.
 void RefreshItemTexts(MediaItem& item, bool periodMode);
+// Whether the worker has loaded the item's information since its texts were made: the
+// dimensions or duration it read are not in the texts yet (views refresh them as they draw).
+bool ItemTextsBehindDetail(const MediaItem& item);
 
 // "4KB": the low 32 bits of the size, in whole KB.
 std::string SizeText(uint64_t size);

@@ -12,6 +12,7 @@
 #include <QScrollBar>
 
 #include "library/file_time.h"
+#include "library/item_texts.h"
 #include "shell/resource_modules.h"
 #include "shell/settings_store.h"
 #include "shell/string_table.h"
@@ -361,6 +362,9 @@ void ReportView::PaintHeader(QPainter& painter)
 void ReportView::PaintRow(QPainter& painter, size_t index, int rowTop)
 {
     MediaItem& item = m_items[index];
+    // The worker reads the dimensions and durations as the rows come into view.
+    if (ItemTextsBehindDetail(item))
+        RefreshItemTexts(item, PeriodMode());
     const int width = viewport()->width();
     const int offset = m_layout.horizontalOffset;
     const size_t parity = index & 1;

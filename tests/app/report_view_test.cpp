@@ -739,3 +739,15 @@ TEST(ReportBitmaps, FolderCopiesTakeTheRowAndSelectionColoursAndTheOverlaysFitTh
                 ASSERT_EQ(qAlpha(picture.pixel(x, y)), 255) << name << " " << x << "," << y;
     }
 }
+
+TEST_F(ReportViewTest, RowsShowTheDimensionsTheWorkerRead)
+{
+    MediaItem& item = items[1];
+    item.detail->mediumInfo.width = 4000;
+    item.detail->mediumInfo.height = 3000;
+    item.detail->loaded = true;
+    ASSERT_TRUE(item.Text(ItemText::Dimensions).empty());
+    view->viewport()->repaint();
+    EXPECT_FALSE(item.Text(ItemText::Dimensions).empty());
+    EXPECT_NE(item.Text(ItemText::Dimensions).find("4000"), std::string::npos);
+}

@@ -95,3 +95,23 @@ TEST(ItemTexts, PeriodModeLeavesTheDateOutAndMarksUnknownYears)
     RefreshItemTexts(known, true);
     EXPECT_EQ(known.datePartFlags, 0u);
 }
+
+TEST(ItemTexts, TextsFallBehindWhenTheWorkerLoadsTheDetail)
+{
+    MediaItem item = Picture();
+    RefreshItemTexts(item, false);
+    EXPECT_FALSE(ItemTextsBehindDetail(item)); // nothing loaded yet
+    item.detail->mediumInfo.width = 640;
+    item.detail->mediumInfo.height = 480;
+    item.detail->loaded = true;
+    EXPECT_TRUE(ItemTextsBehindDetail(item));
+    RefreshItemTexts(item, false);
+    EXPECT_FALSE(ItemTextsBehindDetail(item));
+    EXPECT_FALSE(item.Text(ItemText::Dimensions).empty());
+
+    // A picture without dimensions or duration is never behind.
+    MediaItem blank = Picture();
+    blank.detail->loaded = true;
+    RefreshItemTexts(blank, false);
+    EXPECT_FALSE(ItemTextsBehindDetail(blank));
+}
