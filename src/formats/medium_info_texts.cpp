@@ -2,8 +2,8 @@
 
 #include <string_view>
 
+#include "framework/string_table.h"
 #include "framework/text_conversion.h"
-#include "shell/string_table.h"
 
 namespace {
 

@@ -16,9 +16,9 @@
 #include "formats/quality_index.h"
 #include "formats/tag_values.h"
 #include "framework/text_conversion.h"
+#include "framework/text_template.h"
 #include "library/file_time.h"
 #include "library/media_type.h"
-#include "shell/text_template.h"
 
 namespace {
 

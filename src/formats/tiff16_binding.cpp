@@ -8,9 +8,9 @@
 #include <utility>
 
 #include "formats/tiff_types.h"
+#include "framework/program_folder.h"
 #include "library/dib_image.h"
 #include "library/media_error.h"
-#include "shell/program_folder.h"
 
 namespace {
 

@@ -12,12 +12,12 @@
 #include <utility>
 
 #include "formats/medium_info_reader.h"
+#include "framework/string_table.h"
 #include "library/file_time.h"
 #include "library/item_sort.h"
 #include "library/item_texts.h"
 #include "library/media_type.h"
 #include "library/medium_info.h"
-#include "shell/string_table.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "library/status_lines.h"
 
-#include "shell/string_table.h"
-#include "shell/text_template.h"
+#include "framework/string_table.h"
+#include "framework/text_template.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QProgressDialog>
 
-#include "shell/string_table.h"
+#include "framework/string_table.h"
 
 bool RunWithInformationProgress(QWidget* owner, const std::function<bool(const ItemList::Progress&)>& work)
 {

@@ -11,6 +11,8 @@
 #include <QTimer>
 
 #include "files/folder_tree.h"
+#include "framework/string_table.h"
+#include "framework/text_template.h"
 #include "library/item_sort.h"
 #include "library/library_counts.h"
 #include "library/status_lines.h"
@@ -23,8 +25,6 @@
 #include "shell/message_box.h"
 #include "shell/splitter_bar.h"
 #include "shell/status_bar.h"
-#include "shell/string_table.h"
-#include "shell/text_template.h"
 #include "shell/top_bar.h"
 #include "shell/view_commands.h"
 #include "views/filmstrip.h"

@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <QString>
 
-#include "shell/string_table.h"
+#include "framework/string_table.h"
 
 namespace {
 

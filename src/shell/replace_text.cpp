@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QWidget>
 
-#include "shell/string_table.h"
+#include "framework/string_table.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <QFile>
 #include <QResource>
 
-#include "shell/program_folder.h"
-#include "shell/resource_file.h"
-#include "shell/string_table.h"
+#include "framework/program_folder.h"
+#include "framework/resource_file.h"
+#include "framework/string_table.h"
 
 namespace {
 

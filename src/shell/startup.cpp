@@ -11,18 +11,18 @@
 #include <QSocketNotifier>
 #include <QStandardPaths>
 
+#include "framework/program_folder.h"
+#include "framework/string_table.h"
 #include "library/thumbnail_worker.h"
 #include "shell/app_settings.h"
 #include "shell/argument_text.h"
 #include "shell/command_line.h"
 #include "shell/locale_formats.h"
 #include "shell/main_window.h"
-#include "shell/program_folder.h"
 #include "shell/resource_modules.h"
 #include "shell/scratch_folder.h"
 #include "shell/shutdown_sequence.h"
 #include "shell/single_instance.h"
-#include "shell/string_table.h"
 
 namespace {
 

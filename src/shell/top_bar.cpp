@@ -4,8 +4,8 @@
 
 #include <QPainter>
 
+#include "framework/string_table.h"
 #include "shell/resource_modules.h"
-#include "shell/string_table.h"
 
 namespace {
 

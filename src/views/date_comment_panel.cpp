@@ -18,11 +18,11 @@
 #include "formats/medium_info_reader.h"
 #include "formats/medium_information.h"
 #include "formats/shooting_date.h"
+#include "framework/string_table.h"
 #include "framework/text_conversion.h"
+#include "framework/text_template.h"
 #include "shell/message_box.h"
 #include "shell/resource_modules.h"
-#include "shell/string_table.h"
-#include "shell/text_template.h"
 
 namespace {
 

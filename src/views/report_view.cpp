@@ -11,11 +11,11 @@
 #include <QRegion>
 #include <QScrollBar>
 
+#include "framework/string_table.h"
 #include "library/file_time.h"
 #include "library/item_texts.h"
 #include "shell/resource_modules.h"
 #include "shell/settings_store.h"
-#include "shell/string_table.h"
 #include "views/thumbnail_cell_painter.h"
 
 namespace {

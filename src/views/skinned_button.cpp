@@ -5,8 +5,8 @@
 #include <QPainter>
 #include <QToolTip>
 
+#include "framework/string_table.h"
 #include "shell/resource_modules.h"
-#include "shell/string_table.h"
 
 namespace {
 

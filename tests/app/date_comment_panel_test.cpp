@@ -22,12 +22,12 @@
 #include "formats/exif_tag_update.h"
 #include "formats/medium_info_reader.h"
 #include "formats/medium_information.h"
+#include "framework/string_table.h"
+#include "framework/text_template.h"
 #include "library/dib_image.h"
 #include "media_writers/exif_builder.h"
 #include "media_writers/jpeg_writer.h"
 #include "shell/resource_modules.h"
-#include "shell/string_table.h"
-#include "shell/text_template.h"
 #include "views/date_comment_panel.h"
 
 namespace {

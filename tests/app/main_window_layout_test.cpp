@@ -2,8 +2,9 @@
 
 #include <QTest>
 
-#include "fixtures/sandbox.h"
 #include "files/folder_tree.h"
+#include "fixtures/sandbox.h"
+#include "framework/string_table.h"
 #include "library/thumbnail_worker.h"
 #include "shell/app_settings.h"
 #include "shell/information_area.h"
@@ -11,7 +12,6 @@
 #include "shell/main_window.h"
 #include "shell/menu_resources.h"
 #include "shell/settings_store.h"
-#include "shell/string_table.h"
 #include "shell/status_bar.h"
 #include "shell/top_bar.h"
 #include "shell/view_commands.h"

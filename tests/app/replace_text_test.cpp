@@ -5,9 +5,9 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "framework/string_table.h"
 #include "shell/replace_text.h"
 #include "shell/resource_modules.h"
-#include "shell/string_table.h"
 
 TEST(ReplaceText, LocalisesTheWindowAndEveryDescendantWithAKey)
 {

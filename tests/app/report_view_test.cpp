@@ -14,10 +14,10 @@
 #include "app/item_view_test_support.h"
 #include "app/language_module_support.h"
 #include "fixtures/sandbox.h"
+#include "framework/string_table.h"
 #include "library/thumbnail_worker.h"
 #include "shell/resource_modules.h"
 #include "shell/settings_store.h"
-#include "shell/string_table.h"
 #include "views/report_view.h"
 
 namespace {

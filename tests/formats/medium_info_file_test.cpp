@@ -6,7 +6,7 @@
 #include "formats/medium_info_lists.h"
 #include "formats/medium_info_test_support.h"
 #include "formats/medium_information.h"
-#include "shell/text_template.h"
+#include "framework/text_template.h"
 
 // The English metadata texts against what the formatting looks up.
 

@@ -10,8 +10,8 @@
 
 #include "fixtures/sandbox.h"
 #include "formats/tag_set.h"
+#include "framework/string_table.h"
 #include "library/file_time.h"
-#include "shell/string_table.h"
 
 // Shared by the metadata formatting tests: the repository's English metadata texts and tag
 // sets built in code.

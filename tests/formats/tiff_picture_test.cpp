@@ -20,10 +20,10 @@
 #include "formats/exif_reader.h"
 #include "formats/tiff16_binding.h"
 #include "formats/tiff_picture.h"
+#include "framework/program_folder.h"
 #include "library/dib_image.h"
 #include "library/media_error.h"
 #include "media_writers/exif_builder.h"
-#include "shell/program_folder.h"
 
 namespace {
 
@@ -333,7 +333,7 @@ TEST(TiffPicture, TurnsEightBitPicturesUprightForEveryOrientation)
         };
         bool is16Bit = true;
         const DibImage image
-            = ReadPicture(WriteTiff(sandbox, "o" + std::to_string(layout.value) + ".tif", {spec}), is16Bit);
+            = ReadPicture(WriteTiff(sandbox, "o" + std::to_string(layout.value).append(".tif"), {spec}), is16Bit);
         EXPECT_FALSE(is16Bit);
         ExpectPicture(image, kWidth, kHeight, upright);
     }

@@ -10,9 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/string_table.h"
 #include "library/media_item.h"
 #include "library/media_type.h"
-#include "shell/string_table.h"
 
 // Helpers shared by the listing tests.
 

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "fixtures/sandbox.h"
-#include "shell/string_table.h"
+#include "framework/string_table.h"
 
 // The English language file must hold every key the program looks up, with the placeholders
 // that the callers pass.

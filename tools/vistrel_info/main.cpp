@@ -12,13 +12,13 @@
 #include "formats/medium_information.h"
 #include "formats/picture_reader.h"
 #include "formats/shooting_date.h"
+#include "framework/program_folder.h"
+#include "framework/resource_file.h"
+#include "framework/string_table.h"
 #include "json_writer.h"
 #include "library/dib_image.h"
 #include "library/media_type.h"
 #include "png_writer.h"
-#include "shell/program_folder.h"
-#include "shell/resource_file.h"
-#include "shell/string_table.h"
 
 namespace {
 

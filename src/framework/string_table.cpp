@@ -1,10 +1,10 @@
-#include "shell/string_table.h"
+#include "framework/string_table.h"
 
 #include <vector>
 
 #include "framework/file_bytes.h"
+#include "framework/program_folder.h"
 #include "framework/text_conversion.h"
-#include "shell/program_folder.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "fixtures/sandbox.h"
-#include "shell/resource_file.h"
+#include "framework/resource_file.h"
 
 namespace {
 

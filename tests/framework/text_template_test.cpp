@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/text_template.h"
+#include "framework/text_template.h"
 
 TEST(TextTemplate, FillsTextsAndNumbersInOrder)
 {

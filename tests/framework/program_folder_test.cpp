@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shell/program_folder.h"
+#include "framework/program_folder.h"
 
 TEST(ProgramFolder, CutsTheExecutableNameAndKeepsTheRoot)
 {

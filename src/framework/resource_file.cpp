@@ -1,11 +1,11 @@
-#include "shell/resource_file.h"
+#include "framework/resource_file.h"
 
 #include <cstdint>
 
 #include "framework/file_bytes.h"
+#include "framework/program_folder.h"
+#include "framework/string_table.h"
 #include "framework/text_conversion.h"
-#include "shell/program_folder.h"
-#include "shell/string_table.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "shell/program_folder.h"
+#include "framework/program_folder.h"
 
 #include <climits>
 #include <unistd.h>

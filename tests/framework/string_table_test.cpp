@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "fixtures/sandbox.h"
-#include "shell/program_folder.h"
-#include "shell/string_table.h"
+#include "framework/program_folder.h"
+#include "framework/string_table.h"
 
 namespace {
 

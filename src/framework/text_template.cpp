@@ -1,4 +1,4 @@
-#include "shell/text_template.h"
+#include "framework/text_template.h"
 
 #include <algorithm>
 
