@@ -5,16 +5,12 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include "views/qt_forms.h"
 #include "views/thumbnail_cell_painter.h"
 
 namespace {
 
 constexpr int kSizeS = 0;
-
-QRect ToQRect(const GridRect& rect)
-{
-    return {rect.left, rect.top, rect.width, rect.height};
-}
 
 bool IsRangeMove(int modifiers)
 {

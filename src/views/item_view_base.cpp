@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include "views/qt_forms.h"
 #include "views/thumbnail_cell_painter.h"
 
 namespace {
@@ -114,7 +115,7 @@ ItemViewBase::PaintThumbnailCells(QPainter& painter, ThumbnailCellPainter& cellP
     // The gaps between the cells (and the places of items not drawn), in one fill.
     const QRect client = viewport()->rect();
     painter.setClipRegion(QRegion(client) - cells);
-    painter.fillRect(client, QColor::fromRgb(static_cast<QRgb>(0xFF000000u | background)));
+    painter.fillRect(client, ColourOf(background));
     painter.setClipping(false);
     return requested;
 }

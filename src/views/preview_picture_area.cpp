@@ -11,15 +11,11 @@
 #include "formats/image_transform.h"
 #include "formats/resampler.h"
 #include "library/dib_image.h"
+#include "views/qt_forms.h"
 #include "views/thumbnail_cell_painter.h"
 #include "views/view_host.h"
 
 namespace {
-
-QRect ToQRect(const GridRect& rect)
-{
-    return {rect.left, rect.top, rect.width, rect.height};
-}
 
 // The transform of a number of counter-clockwise quarter turns (1 to 3).
 int QuarterTurnTransform(int quarterTurns)

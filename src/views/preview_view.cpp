@@ -14,15 +14,11 @@
 #include "views/filmstrip.h"
 #include "views/preview_control_panel.h"
 #include "views/preview_picture_area.h"
+#include "views/qt_forms.h"
 
 namespace {
 
 const QColor kPanelColour(0xE4, 0xE9, 0xF3);
-
-QRect ToQRect(const GridRect& rect)
-{
-    return {rect.left, rect.top, rect.width, rect.height};
-}
 
 bool IsShownPicture(const MediaItem& item)
 {

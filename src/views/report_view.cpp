@@ -16,6 +16,7 @@
 #include "library/item_texts.h"
 #include "shell/resource_modules.h"
 #include "shell/settings_store.h"
+#include "views/qt_forms.h"
 #include "views/thumbnail_cell_painter.h"
 
 namespace {
@@ -31,16 +32,6 @@ constexpr uint32_t kMarkedTimeColour = 0xFF00FF;
 
 // A click on a horizontal scroll arrow.
 constexpr int kHorizontalLineStep = 20;
-
-QColor ColourOf(uint32_t rgb)
-{
-    return QColor::fromRgb(static_cast<QRgb>(0xFF000000u | rgb));
-}
-
-QRect ToQRect(const GridRect& rect)
-{
-    return {rect.left, rect.top, rect.width, rect.height};
-}
 
 QFont TextFont()
 {

@@ -14,18 +14,9 @@
 #include "formats/image_fit.h"
 #include "shell/app_settings.h"
 #include "shell/resource_modules.h"
+#include "views/qt_forms.h"
 
 namespace {
-
-QRect ToQRect(const GridRect& rect)
-{
-    return {rect.left, rect.top, rect.width, rect.height};
-}
-
-QColor ColourOf(uint32_t rgb)
-{
-    return QColor::fromRgb(static_cast<QRgb>(0xFF000000u | rgb));
-}
 
 PictureRequest RequestOfSize(int size, bool isFolder)
 {

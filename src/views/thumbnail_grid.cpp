@@ -7,16 +7,8 @@
 #include <QScrollBar>
 
 #include "shell/app_settings.h"
+#include "views/qt_forms.h"
 #include "views/thumbnail_cell_painter.h"
-
-namespace {
-
-QRect ToQRect(const GridRect& rect)
-{
-    return {rect.left, rect.top, rect.width, rect.height};
-}
-
-} // namespace
 
 ThumbnailGrid::ThumbnailGrid(std::vector<MediaItem>& items, ThumbnailWorker& worker, QWidget* parent)
     : ItemViewBase(items, worker, nullptr, Qt::Vertical, parent)
