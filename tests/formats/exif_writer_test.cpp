@@ -14,11 +14,14 @@
 #include <unistd.h>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 // jpeglib.h needs the stdio types declared first.
 #include <jpeglib.h>
 
+#include "fixtures/child_process.h"
 #include "fixtures/sandbox.h"
 #include "formats/caller_tag.h"
 #include "formats/exif_block_builder.h"
@@ -850,17 +853,24 @@ TEST_F(ExifJpegFile, FailedWritesLeaveNothingBehind)
     EXPECT_EQ(WriteExifTiff(picture, {}, folder, PiDay), ExifWriteResult::kWriteFailed);
     EXPECT_EQ(FolderNames(m_sandbox.Path()), (std::set<std::string>{"taken.jpg"}));
 
-    // A folder the user may not write to (root may write anywhere, so this part needs a user).
-    if (::geteuid() != 0) {
-        const std::string locked = m_sandbox.MakeFolder("locked");
-        const std::string original = m_sandbox.WriteFile("locked/picture.jpg", "original");
-        std::filesystem::permissions(locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-        EXPECT_EQ(WriteExifJpeg(picture, {}, 0, original, PiDay), ExifWriteResult::kWriteFailed);
-        EXPECT_EQ(ReadTextFile(original), "original");
-        EXPECT_EQ(FolderNames(locked), (std::set<std::string>{"picture.jpg"}));
-        std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
-        std::filesystem::remove_all(locked);
-    }
+    // A folder the user may not write to (the superuser may write anywhere, so the writers run
+    // as a plain user in a child process).
+    const std::string locked = m_sandbox.MakeFolder("locked");
+    const std::string original = m_sandbox.WriteFile("locked/picture.jpg", "original");
+    ASSERT_EQ(::chmod(m_sandbox.Path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(original.c_str(), 0666), 0);
+    const int outcome = RunAsPlainUser([&] {
+        const bool jpegRefused = WriteExifJpeg(picture, {}, 0, original, PiDay) == ExifWriteResult::kWriteFailed;
+        const bool tiffRefused = WriteExifTiff(picture, {}, original, PiDay) == ExifWriteResult::kWriteFailed;
+        return (jpegRefused ? 1 : 0) | (tiffRefused ? 2 : 0);
+    });
+    ASSERT_NE(outcome, kCannotDropPrivileges);
+    EXPECT_EQ(outcome, 1 | 2);
+    EXPECT_EQ(ReadTextFile(original), "original");
+    EXPECT_EQ(FolderNames(locked), (std::set<std::string>{"picture.jpg"}));
+    ASSERT_EQ(::chmod(locked.c_str(), 0755), 0);
+    std::filesystem::remove_all(locked);
 
     // Pictures the encoders cannot take: nothing is created.
     const std::string path = m_sandbox / "never.jpg";
