@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-svg-dev qt6-multimedia-dev
-  libjpeg62-turbo-dev libtiff-dev
+  libjpeg62-turbo-dev libturbojpeg0-dev libtiff-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libswresample-dev
   gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly gstreamer1.0-libav
   libsqlite3-dev libopencv-objdetect-dev opencv-data libudev-dev
