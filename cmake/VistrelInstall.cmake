@@ -5,6 +5,10 @@ set(VISTREL_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/VistrelViewer)
 
 install(TARGETS vistrel-info RUNTIME DESTINATION ${VISTREL_INSTALL_DIR})
 install(TARGETS qwtiff16 LIBRARY DESTINATION ${VISTREL_INSTALL_DIR}/System)
+# The service SDK: the one header that modules are built on, and its guide.
+install(FILES ${PROJECT_SOURCE_DIR}/sdk/include/vistrel/service.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vistrel)
+install(FILES ${PROJECT_SOURCE_DIR}/sdk/README.md ${PROJECT_SOURCE_DIR}/sdk/examples/hello_service.c
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/sdk)
 install(CODE "
   file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
   execute_process(COMMAND ${CMAKE_COMMAND} -E create_symlink

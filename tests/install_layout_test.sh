@@ -9,6 +9,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 for path in lib/VistrelViewer/VistrelViewer lib/VistrelViewer/System/ZORStr.frs \
             lib/VistrelViewer/Resource/Services lib/VistrelViewer/Temporary \
             lib/VistrelViewer/Demo/DCIM/100_VIST/DSCF0001.JPG \
+            include/vistrel/service.h \
             share/applications/vistrelviewer.desktop \
             share/icons/hicolor/scalable/apps/vistrelviewer.svg; do
   [[ -e "$prefix/$path" ]] || { echo "missing: $path"; exit 1; }

@@ -17,6 +17,7 @@
 #include "library/library_counts.h"
 #include "library/status_lines.h"
 #include "library/thumbnail_worker.h"
+#include "services/host_functions.h"
 #include "shell/app_settings.h"
 #include "shell/information_area.h"
 #include "shell/information_progress.h"
@@ -102,9 +103,12 @@ MainWindow::MainWindow(AppSettings& settings, ThumbnailWorker& worker, QWidget* 
     setMinimumSize(kMinimumSize.width, kMinimumSize.height);
     m_itemList.RestoreSortType(settings.sortType);
     CreateRegions();
+    CreateServices();
     RegisterCommands();
     m_dispatcher.Register(kCommandProcessForwardedText, [this] { ProcessForwardedText(); });
     CreateMenus();
+    StartStartupServices();
+    InstallServicePackages();
 }
 
 void MainWindow::CreateMenus()
@@ -151,6 +155,8 @@ MainWindow::~MainWindow()
 {
     // The worker may still hold pointers into this window's items.
     m_worker.Cancel();
+    if (CurrentServiceHost() == this)
+        SetServiceHost(nullptr);
 }
 
 void MainWindow::CreateRegions()
@@ -205,6 +211,8 @@ void MainWindow::LayOut()
     m_splitter->setGeometry(ToQRect(m_layout.splitter));
     if (m_rightColumn)
         m_rightColumn->setGeometry(ToQRect(m_layout.rightColumn));
+    if (m_serviceMain)
+        m_serviceMain->setGeometry(ToQRect(m_layout.viewArea));
     m_statusBar->setGeometry(0, m_clientArea->height() - m_statusBar->height(), m_clientArea->width(),
                              m_statusBar->height());
 }
@@ -349,7 +357,7 @@ void MainWindow::RefreshViewMenuMarks()
 void MainWindow::RefreshTitle()
 {
     setWindowTitle(QString::fromStdString(
-        MainWindowTitle(kTitle, PeriodMode(), FolderDisplayName(m_currentFolder))));
+        MainWindowTitle(m_serviceDefinitions.titleBase, PeriodMode(), FolderDisplayName(m_currentFolder))));
 }
 
 void MainWindow::RefreshSelection()
@@ -413,34 +421,43 @@ void MainWindow::RegisterCommands()
     m_dispatcher.Register(kCommandOpen, [this] { OpenItem(); });
     m_dispatcher.Register(kCommandClose, [this] { close(); });
     m_dispatcher.Register(kCommandSelectAll, [this] {
+        if (SendToPaneService("ZORX_SelectAll"))
+            return;
         for (MediaItem& item : m_itemList.Items())
             item.selected = !item.hidden;
         m_thumbnailView->RepaintItems();
         RefreshSelection();
     });
+    // Commands that leave the current screen ask an active pane service first.
+    const auto leaving = [this](int command, CommandDispatcher::Handler handler) {
+        m_dispatcher.Register(command, [this, handler] {
+            if (m_services->AskBeforeLeaving())
+                handler();
+        });
+    };
     m_dispatcher.Register(kCommandStopLoading, [this] { m_worker.Cancel(); });
     m_dispatcher.Register(kCommandRefresh, [this] { RefreshFolder(); });
-    m_dispatcher.Register(kCommandFolderMode, [this] { SetBrowseMode(false); });
-    m_dispatcher.Register(kCommandPeriodMode, [this] { SetBrowseMode(true); });
-    m_dispatcher.Register(kCommandShowMenuPanel, [this] { ShowLeftPage(LeftPage::MenuPanel); });
-    m_dispatcher.Register(kCommandShowFolderTree, [this] {
+    leaving(kCommandFolderMode, [this] { SetBrowseMode(false); });
+    leaving(kCommandPeriodMode, [this] { SetBrowseMode(true); });
+    leaving(kCommandShowMenuPanel, [this] { ShowLeftPage(LeftPage::MenuPanel); });
+    leaving(kCommandShowFolderTree, [this] {
         if (PeriodMode())
             SetBrowseMode(false);
         ShowLeftPage(LeftPage::Navigation);
     });
-    m_dispatcher.Register(kCommandShowPeriodPanel, [this] {
+    leaving(kCommandShowPeriodPanel, [this] {
         if (!PeriodMode())
             SetBrowseMode(true);
         ShowLeftPage(LeftPage::Navigation);
     });
     for (int size = 0; size < 3; ++size) {
-        m_dispatcher.Register(ThumbnailCommandOfSize(size), [this, size] {
+        leaving(ThumbnailCommandOfSize(size), [this, size] {
             SetViewMode(0);
             SetThumbnailSize(size);
         });
     }
-    m_dispatcher.Register(kCommandPreview, [this] { SetViewMode(1); });
-    m_dispatcher.Register(kCommandReport, [this] { SetViewMode(2); });
+    leaving(kCommandPreview, [this] { SetViewMode(1); });
+    leaving(kCommandReport, [this] { SetViewMode(2); });
     for (int sortType = 0; sortType < kSortTypeCount; ++sortType)
         m_dispatcher.Register(kCommandSortFirst + sortType, [this, sortType] { SetSortType(sortType); });
 }
@@ -551,10 +568,12 @@ void MainWindow::changeEvent(QEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (m_paneCloseQuery && !m_paneCloseQuery()) {
+    if ((m_paneCloseQuery && !m_paneCloseQuery()) || !m_services->MayClose()) {
         event->ignore();
         return;
     }
+    m_services->EndPaneService();
+    m_services->FreeStartupServices();
     RefreshGeometrySettings();
     SaveSettingsOnClose(m_settings, m_currentFolder);
     event->accept();

@@ -2,9 +2,11 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include "framework/window_placement.h"
 #include "library/item_list.h"
@@ -12,6 +14,11 @@
 #include "shell/command_dispatcher.h"
 #include "shell/command_line.h"
 #include "shell/main_layout.h"
+#include "services/service_host.h"
+#include "services/service_menu_entries.h"
+#include "services/service_commands.h"
+#include "services/service_definitions.h"
+#include "services/service_runner.h"
 #include "views/view_host.h"
 
 struct AppSettings;
@@ -31,7 +38,7 @@ class TopBar;
 // and the command line state; lays out its regions (top bar, left panel, splitter, view area,
 // right column, status bar), switches modes, views and sizes, carries out command-line actions,
 // and saves the settings when it accepts a close. Main thread only.
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, public ServiceHost, public ServicePaneHost {
     Q_OBJECT
 
 public:
@@ -49,9 +56,9 @@ public:
     void PlaceAtStart(bool centre);
 
     // The shell's view of the running program.
-    const std::string& CurrentFolder() const { return m_currentFolder; }
+    const std::string& CurrentFolder() const override { return m_currentFolder; }
     const std::string& FocusedPath() const { return m_focusedPath; }
-    const std::string& CommandLine() const { return m_commandLine; }
+    const std::string& CommandLine() const override { return m_commandLine; }
     const std::string& AutoCaptureCommandLine() const { return m_autoCaptureCommandLine; }
     bool CaptureAtStart() const { return m_captureAtStart; }
     int ViewMode() const;
@@ -110,8 +117,45 @@ public:
     // Asked before the window closes while a pane service is active; false refuses the close.
     void SetPaneCloseQuery(std::function<bool()> query) { m_paneCloseQuery = std::move(query); }
 
+    ServiceRunner& Services() { return *m_services; }
+    // Loads the start-up services; "ServiceCustomize" may make the right column.
+    void StartStartupServices();
+    // The installed service packages: help entries, package menus and the title.
+    void InstallServicePackages();
+    const ServiceDefinitionSet& ServicePackages() const { return m_serviceDefinitions; }
+    const std::string& UpdateFolder() const { return m_updateFolder; }
+    const ServiceMenuEntries& HelperEntries() const { return m_helperEntries; }
+    const ServiceMenuEntries& ProgramEntries() const { return m_programEntries; }
+
+    // What services read and set (the host functions).
+    ServiceFileLists Files(ServiceFileScope scope) override;
+    const LibraryCounts& Counts() override;
+    std::string CurrentFolderName() const override;
+    std::vector<uint8_t> CurrentFolderData() const override;
+    std::string CommandLineForAutoCapture() const override { return m_autoCaptureCommandLine; }
+    bool IsPeriodMode() const override { return PeriodMode(); }
+    bool IsPreviewMode() const override { return ShownViewMode() == 1; }
+    bool NetPrintEnabled() const override;
+    void SetLeftWidthLimits(int minimum, int maximum) override;
+    void SetDialogWindow(QWidget* dialog) override { m_dialogWindow = dialog; }
+    void ExitPaneService() override;
+    QMenu* ProgramMenu() override;
+    QMenu* ToolMenu() override;
+    MenuRunState MenuRun() const override { return m_services->MenuRun(); }
+    void SetHelperMenuCount(int count) override { m_helperEntries.SetCount(count); }
+    void SetHelperMenu(int index, std::string caption, int32_t command, std::string secondText) override;
+    void SetProgramMenuCount(int count) override { m_programEntries.SetCount(count); }
+    void SetProgramMenu(int index, std::string caption, int32_t command, std::string secondText) override;
+    void AddUpdateFile(std::string path) override { m_updateFiles.push_back(std::move(path)); }
     // The folder that a service named as changed (cleared before running one).
-    void SetUpdateFolder(std::string folder) { m_updateFolder = std::move(folder); }
+    void SetUpdateFolder(std::string path) override;
+
+    // Swapping a pane service's windows in and out.
+    QWidget* MainWindowWidget() override { return this; }
+    QWidget* LeftPageParent() override;
+    void HideOwnWindows() override;
+    void ShowServiceWindows(QWidget* left, QWidget* main) override;
+    void RestoreOwnWindows() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -129,6 +173,13 @@ private:
     void ListChangedInViews();
     void OpenContextMenu(QPoint globalPosition);
     void RegisterCommands();
+    // The service runner, the service commands and the start-up services.
+    void CreateServices();
+    ServiceCommandActions ServiceActions();
+    bool TurnPreviewDisplayOnly(int command);
+    // Hands a command to the active pane service's window instead; false when none is active.
+    bool SendToPaneService(const char* text);
+    void RefreshAfterService();
     void LayOut();
     void RefreshTitle();
     void RefreshButtons();
@@ -170,6 +221,13 @@ private:
     QWidget* m_rightColumn = nullptr;
     StatusBar* m_statusBar = nullptr;
     bool m_paneServiceActive = false;
+    std::unique_ptr<ServiceRunner> m_services;
+    QPointer<QWidget> m_serviceMain;
+    QPointer<QWidget> m_dialogWindow;
+    ServiceMenuEntries m_helperEntries;
+    ServiceMenuEntries m_programEntries;
+    std::vector<std::string> m_updateFiles;
+    ServiceDefinitionSet m_serviceDefinitions;
     std::function<bool()> m_paneCloseQuery;
     std::string m_currentFolder;
     std::string m_focusedPath;

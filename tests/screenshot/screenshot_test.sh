@@ -48,7 +48,7 @@ program_dir=$1; demo=$2; out_dir=$3
 QT_QPA_PLATFORM=xcb "$program_dir/VistrelViewer" "$demo" &
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
-window=$(timeout 30 xdotool search --sync --onlyvisible --name '^VistrelViewer - ' | head -1 || true)
+window=$(timeout 30 xdotool search --sync --onlyvisible --name '^VistrelViewer( [^ ]+)? - ' | head -1 || true)
 [[ -n $window ]] || { echo "FAIL: the window did not appear"; exit 1; }
 sleep 3 # thumbnails arrive from the background loader
 
