@@ -706,7 +706,9 @@ int32_t HostSetNumProgramMenus(int32_t count)
     });
 }
 
-int32_t HostSetHelperMenu(int32_t index, HostBuffer caption, int64_t command, HostBuffer secondText)
+// One entry of the helper or program menus of the menu panel.
+static int32_t SetPanelMenu(void (ServiceHost::*set)(int, std::string, int32_t, std::string), int32_t index,
+                            HostBuffer caption, int64_t command, HostBuffer secondText)
 {
     const OwnedHostBuffer ownedCaption(caption);
     const OwnedHostBuffer ownedSecond(secondText);
@@ -714,22 +716,19 @@ int32_t HostSetHelperMenu(int32_t index, HostBuffer caption, int64_t command, Ho
         if (!g_host)
             return 0;
         if (index >= 0)
-            g_host->SetHelperMenu(index, ownedCaption.Text(), static_cast<int32_t>(command), ownedSecond.Text());
+            (g_host->*set)(index, ownedCaption.Text(), static_cast<int32_t>(command), ownedSecond.Text());
         return 1;
     });
 }
 
+int32_t HostSetHelperMenu(int32_t index, HostBuffer caption, int64_t command, HostBuffer secondText)
+{
+    return SetPanelMenu(&ServiceHost::SetHelperMenu, index, caption, command, secondText);
+}
+
 int32_t HostSetProgramMenu(int32_t index, HostBuffer caption, int64_t command, HostBuffer secondText)
 {
-    const OwnedHostBuffer ownedCaption(caption);
-    const OwnedHostBuffer ownedSecond(secondText);
-    return Guarded([&]() -> int32_t {
-        if (!g_host)
-            return 0;
-        if (index >= 0)
-            g_host->SetProgramMenu(index, ownedCaption.Text(), static_cast<int32_t>(command), ownedSecond.Text());
-        return 1;
-    });
+    return SetPanelMenu(&ServiceHost::SetProgramMenu, index, caption, command, secondText);
 }
 
 int32_t HostSetUpdateFile(HostBuffer path)
