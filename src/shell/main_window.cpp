@@ -29,6 +29,7 @@
 #include "shell/top_bar.h"
 #include "shell/view_commands.h"
 #include "views/filmstrip.h"
+#include "views/menu_panel.h"
 #include "views/preview_view.h"
 #include "views/report_view.h"
 #include "views/thumbnail_view.h"
@@ -109,6 +110,7 @@ MainWindow::MainWindow(AppSettings& settings, ThumbnailWorker& worker, QWidget* 
     CreateMenus();
     StartStartupServices();
     InstallServicePackages();
+    RefreshMenuPanel();
 }
 
 void MainWindow::CreateMenus()
@@ -179,12 +181,11 @@ void MainWindow::CreateRegions()
     CreateFullAreaViews(host);
 
     m_folderTree = new FolderTree([this](const std::string& path) { OpenFolder(path); });
-    // The menu panel and the period panel fill these pages once they exist.
-    auto* menuPanelPage = new QWidget;
-    menuPanelPage->setObjectName("MenuPanelPage");
+    m_menuPanel = CreateMenuPanel();
+    // The period panel fills this page once it exists.
     auto* periodPanelPage = new QWidget;
     periodPanelPage->setObjectName("PeriodPanelPage");
-    m_leftPanel->SetPages(menuPanelPage, m_folderTree, periodPanelPage);
+    m_leftPanel->SetPages(m_menuPanel, m_folderTree, periodPanelPage);
     m_informationArea = new InformationArea;
     m_leftPanel->SetCompanion(m_informationArea);
 
@@ -367,6 +368,7 @@ void MainWindow::RefreshSelection()
     m_informationArea->SetLines(InformationLines(items, m_counts, m_currentFolder, PeriodMode()));
     m_statusBar->SetText(0, QString::fromStdString(StatusBarText(m_counts, nullptr, PeriodMode())));
     m_previewView->SelectionRefreshed();
+    RefreshMenuPanel();
 }
 
 void MainWindow::SelectOnlyItemAt(const std::string& path)

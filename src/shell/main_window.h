@@ -25,6 +25,7 @@ struct AppSettings;
 class FolderTree;
 class InformationArea;
 class LeftPanel;
+class MenuPanel;
 class MenuResources;
 class SplitterBar;
 class StatusBar;
@@ -94,6 +95,7 @@ public:
     TopBar& TopBarWidget() { return *m_topBar; }
     LeftPanel& LeftPanelWidget() { return *m_leftPanel; }
     FolderTree& FolderTreeWidget() { return *m_folderTree; }
+    MenuPanel& MenuPanelWidget() { return *m_menuPanel; }
     ThumbnailView& ThumbnailViewWidget() { return *m_thumbnailView; }
     StatusBar& StatusBarWidget() { return *m_statusBar; }
     InformationArea& InformationAreaWidget() { return *m_informationArea; }
@@ -167,6 +169,10 @@ protected:
 private:
     void CreateRegions();
     void CreateMenus();
+    // The menu panel with its section states from the settings and its left-panel commands.
+    MenuPanel* CreateMenuPanel();
+    // What the menu panel offers for the current selection, menu states and service entries.
+    void RefreshMenuPanel();
     // The report view and the preview, sharing the grid's items, focus and anchor.
     void CreateFullAreaViews(ViewHost host);
     // After the item list was rebuilt or re-sorted: every view lays out again.
@@ -212,6 +218,7 @@ private:
     TopBar* m_topBar = nullptr;
     LeftPanel* m_leftPanel = nullptr;
     FolderTree* m_folderTree = nullptr;
+    MenuPanel* m_menuPanel = nullptr;
     InformationArea* m_informationArea = nullptr;
     SplitterBar* m_splitter = nullptr;
     ThumbnailView* m_thumbnailView = nullptr;

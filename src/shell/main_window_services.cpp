@@ -180,11 +180,13 @@ QMenu* MainWindow::ToolMenu()
 void MainWindow::SetHelperMenu(int index, std::string caption, int32_t command, std::string secondText)
 {
     m_helperEntries.Set(index, {std::move(caption), command, std::move(secondText)});
+    RefreshMenuPanel();
 }
 
 void MainWindow::SetProgramMenu(int index, std::string caption, int32_t command, std::string secondText)
 {
     m_programEntries.Set(index, {std::move(caption), command, std::move(secondText)});
+    RefreshMenuPanel();
 }
 
 void MainWindow::SetUpdateFolder(std::string path)

@@ -8,6 +8,7 @@
 #include "app/language_module_support.h"
 #include "fixtures/sandbox.h"
 #include "shell/resource_modules.h"
+#include "views/menu_panel.h"
 
 // The built language resource module: every picture the program asks for, in its size, with
 // the properties the views depend on.
@@ -316,4 +317,27 @@ TEST_F(ResourceModule, CarriesTheMenuDefinitionFromTheSources)
     QFile packed(":/zorres/menus.txt");
     ASSERT_TRUE(packed.open(QIODevice::ReadOnly));
     EXPECT_EQ(packed.readAll().toStdString(), ReadTextFile(std::string(VISTREL_SOURCE_DIR) + "/resources/zorres/menus.txt"));
+}
+
+TEST_F(ResourceModule, HoldsTheMenuPanelPicturesForEverySectionAndEntry)
+{
+    for (const char* name : {"MENU_PANEL_PRINT", "MENU_PANEL_MENU", "MENU_PANEL_MANIPULATE", "MENU_PANEL_FOLDER",
+                             "MENU_PANEL_INFO", "MENU_PANEL_BG", "MENU_PANEL_TAIL", "MENU_PANEL_SHADOW"}) {
+        const QImage image = Picture(name);
+        ASSERT_FALSE(image.isNull()) << name;
+        // From the panel's left margin to the end of its rows.
+        EXPECT_EQ(image.width(), MenuPanel::kRight - MenuPanel::kLeft) << name;
+    }
+    const QImage open = Picture("MENU_PANEL_TAB_OPEN");
+    const QImage closed = Picture("MENU_PANEL_TAB_CLOSE");
+    ASSERT_FALSE(open.isNull());
+    EXPECT_EQ(open.size(), closed.size());
+    EXPECT_NE(open, closed);
+    // The tab must end inside the header.
+    EXPECT_LE(MenuPanel::kTabX + open.width(), MenuPanel::kRight);
+    for (const MenuPanelEntry& entry : MenuPanelEntries()) {
+        const QImage icon = Picture(entry.iconName);
+        ASSERT_FALSE(icon.isNull()) << entry.iconName;
+        EXPECT_EQ(icon.size(), QSize(MenuPanel::kIconSize, MenuPanel::kIconSize)) << entry.iconName;
+    }
 }

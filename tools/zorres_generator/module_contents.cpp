@@ -8,6 +8,7 @@
 #include "bar_backgrounds.h"
 #include "button_strips.h"
 #include "item_badges.h"
+#include "menu_panel_pictures.h"
 #include "period_labels.h"
 #include "preview_pictures.h"
 #include "report_pictures.h"
@@ -24,6 +25,7 @@ ResourceBitmaps MakeModuleBitmaps(GlyphLibrary& glyphs)
     Append(bitmaps, MakeItemBadges(glyphs));
     Append(bitmaps, MakePreviewPictures());
     Append(bitmaps, MakeReportPictures(glyphs));
+    Append(bitmaps, MakeMenuPanelPictures(glyphs));
     return bitmaps;
 }
 
