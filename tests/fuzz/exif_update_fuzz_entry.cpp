@@ -87,9 +87,11 @@ const char* ExerciseExifUpdate(const uint8_t* data, size_t size)
             return "the changed picture does not read back with the new date";
         if (!KeepsTheRestOfTheFile(file, updated))
             return "bytes after the Exif segment changed";
-        // The result is a picture the updater accepts again.
+        // The result is a picture the updater accepts again for the same kind of change (a new
+        // comment may rightly not fit where a damaged offset claims the rest of the segment).
         std::string again;
-        const PictureTagChange next{std::string("2001:02:03 04:05:06"), std::string("again")};
+        const PictureTagChange next{std::string("2001:02:03 04:05:06"),
+                                    change.comment ? std::optional<std::string>("again") : std::nullopt};
         if (const TagUpdateResult result = UpdateJpegTagBytes(updated, next, again); result != TagUpdateResult::Ok)
             return TagUpdateResultText(result);
     }
