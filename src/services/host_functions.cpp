@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QWidget>
 
+#include "formats/bmp_writer.h"
 #include "formats/caller_tag.h"
 #include "formats/exif_writer.h"
 #include "formats/format_registry.h"
@@ -21,7 +22,6 @@
 #include "formats/picture_reader.h"
 #include "formats/tag_set.h"
 #include "formats/tiff_types.h"
-#include "framework/atomic_file.h"
 #include "framework/program_folder.h"
 #include "framework/string_table.h"
 #include "library/dib_image.h"
@@ -199,36 +199,17 @@ int32_t WriteResultCode(ExifWriteResult result)
     return kWriteCannotWrite;
 }
 
-void PutLittleEndian(std::string& bytes, size_t offset, uint32_t value, int width)
+int32_t BmpResultCode(BmpWriteResult result)
 {
-    for (int i = 0; i < width; ++i)
-        bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-// A plain 24-bit bitmap file (bottom-up rows); bitmaps carry no tags.
-int32_t WriteBmpFile(const DibImage& picture, const std::string& path)
-{
-    constexpr size_t kHeaders = 14 + 40;
-    const uint64_t pixelBytes = uint64_t{picture.Stride()} * picture.Height();
-    if (kHeaders + pixelBytes > 0xFFFFFFFFu)
+    switch (result) {
+    case BmpWriteResult::kOk:
+        return kWriteOk;
+    case BmpWriteResult::kUnsupported:
         return kWriteBadPicture;
-    std::string bytes(kHeaders + pixelBytes, '\0');
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    PutLittleEndian(bytes, 2, static_cast<uint32_t>(bytes.size()), 4);
-    PutLittleEndian(bytes, 10, kHeaders, 4);
-    PutLittleEndian(bytes, 14, 40, 4);
-    PutLittleEndian(bytes, 18, picture.Width(), 4);
-    PutLittleEndian(bytes, 22, picture.Height(), 4);
-    PutLittleEndian(bytes, 26, 1, 2);
-    PutLittleEndian(bytes, 28, 24, 2);
-    PutLittleEndian(bytes, 34, static_cast<uint32_t>(pixelBytes), 4);
-    PutLittleEndian(bytes, 38, 2835, 4); // 72 dots per inch
-    PutLittleEndian(bytes, 42, 2835, 4);
-    for (uint32_t y = 0; y < picture.Height(); ++y)
-        std::memcpy(bytes.data() + kHeaders + size_t{picture.Height() - 1 - y} * picture.Stride(), picture.Row(y),
-                    picture.Stride());
-    return WriteFileAtomically(path, bytes) == 0 ? kWriteOk : kWriteCannotWrite;
+    case BmpWriteResult::kWriteFailed:
+        break;
+    }
+    return kWriteCannotWrite;
 }
 
 int FormatCodeOf(std::string_view name)
@@ -258,7 +239,7 @@ int32_t HostWriteImage(HostBuffer path, const HostImage* image, HostBuffer forma
         case kFormatTiff:
             return WriteResultCode(WriteExifTiff(picture, CopyCallerTags(tags), target));
         case kFormatBmp:
-            return WriteBmpFile(picture, target);
+            return BmpResultCode(WriteBmpFile(picture, target));
         default:
             return WriteResultCode(WriteExifJpeg(picture, CopyCallerTags(tags), number, target));
         }
