@@ -234,7 +234,10 @@ void MainWindow::RestoreOwnWindows()
 
 void MainWindow::StartStartupServices()
 {
+    // Whatever the start-up service does to the left width limits while it starts is undone.
+    const LeftWidthLimits limits = m_leftLimits;
     m_rightColumn = m_services->StartStartupServices(m_clientArea);
+    m_leftLimits = limits;
     if (m_rightColumn) {
         m_rightColumn->setParent(m_clientArea);
         m_rightColumn->show();
