@@ -2,7 +2,7 @@
 // quality 90, detailed content, Exif with a thumbnail) against `jpegtran -rotate 90 -copy all`
 // on the same file, best of several runs each. 3000 is not a multiple of the 16-pixel MCU, so
 // our turn trims the last 8 rows (jpegtran without -trim copies them untransformed). Our time includes reading the file, the Exif
-// rebuild and the atomic write (fsync); jpegtran's includes starting the process.
+// patch and the atomic write (fsync); jpegtran's includes starting the process.
 // Usage: rotate_bench [RUNS] [FOLDER]
 
 #include <algorithm>

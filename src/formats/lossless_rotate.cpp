@@ -1,5 +1,7 @@
 #include "formats/lossless_rotate.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -12,38 +14,81 @@
 
 #include <turbojpeg.h>
 
-#include "formats/exif_block_builder.h"
 #include "formats/exif_reader.h"
-#include "formats/exif_writer.h"
 #include "formats/image_transform.h"
 #include "formats/jpeg_decode.h"
 #include "formats/jpeg_encode.h"
-#include "formats/jpeg_exif.h"
 #include "formats/new_file_tags.h"
 #include "formats/tag_set.h"
-#include "formats/tag_set_reader.h"
+#include "formats/tiff_block_editor.h"
 #include "formats/tiff_stream.h"
 #include "framework/atomic_file.h"
 #include "library/dib_image.h"
-#include "library/media_error.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 
 constexpr std::uint16_t kOrientationTag = 0x0112;
+constexpr std::uint16_t kPixelXTag = 0xA002;
+constexpr std::uint16_t kPixelYTag = 0xA003;
+constexpr std::uint16_t kImageWidthTag = 0x0100;
+constexpr std::uint16_t kImageLengthTag = 0x0101;
 constexpr unsigned char kSoi = 0xD8;
 constexpr unsigned char kSos = 0xDA;
 constexpr unsigned char kEoi = 0xD9;
 constexpr unsigned char kApp1 = 0xE1;
 constexpr unsigned char kCom = 0xFE;
 
-// The Exif orientation whose upright turn equals the user's turn: NormaliseOrientation then
-// maps the subject points exactly as the pixels move.
-constexpr std::uint16_t OrientationOfTurn(RotationTurn turn)
+// One lossless transform: libturbojpeg's operation, the same transform of a decoded image
+// (TransformImage, for the thumbnail), and the Exif orientation whose upright transform it is,
+// through which the subject points are mapped exactly as the pixels move. Partial blocks may end
+// a row or column, never start one, so an edge that moves to the left or top must be whole.
+struct Transform {
+    int operation;
+    int imageTransform;
+    int orientation;
+    bool exchangesSides;
+    bool movesRightEdge;  // to the left or the top
+    bool movesBottomEdge; // to the top or the left
+};
+
+// clang-format off
+constexpr std::array<Transform, 7> kTransforms = {{
+    // operation        image  orientation  exchanges  right  bottom
+    {TJXOP_HFLIP,       4,     2,           false,     true,  false},
+    {TJXOP_ROT180,      2,     3,           false,     true,  true},
+    {TJXOP_VFLIP,       5,     4,           false,     false, true},
+    {TJXOP_TRANSPOSE,   6,     5,           true,      false, false},
+    {TJXOP_ROT90,       1,     6,           true,      false, true},
+    {TJXOP_TRANSVERSE,  7,     7,           true,      true,  true},
+    {TJXOP_ROT270,      3,     8,           true,      true,  false},
+}};
+// clang-format on
+
+// The transform that turns a picture of this orientation upright; none for 1 and anything
+// outside 2 to 8.
+const Transform* UprightTransform(int orientation)
 {
-    return turn == RotationTurn::Clockwise ? 6 : 8;
+    const auto* row = std::find_if(kTransforms.begin(), kTransforms.end(),
+                                   [orientation](const Transform& t) { return t.orientation == orientation; });
+    return row == kTransforms.end() ? nullptr : row;
 }
+
+// A user's turn is the upright transform of the orientation that the turn undoes.
+const Transform& TransformOf(RotationTurn turn)
+{
+    switch (turn) {
+    case RotationTurn::Clockwise: return *UprightTransform(6);
+    case RotationTurn::CounterClockwise: return *UprightTransform(8);
+    case RotationTurn::HalfTurn: break;
+    }
+    return *UprightTransform(3);
+}
+
+// The thumbnail's encoder parameters, best first: when the turned thumbnail does not fit the
+// Exif segment, it is compressed harder.
+constexpr std::array<int, 6> kThumbnailParameters = {kThumbnailEncoderParameter, 256, 512, 1024, 2048, 4096};
 
 // One marker segment before the picture data, by position in the file (marker included).
 struct Segment {
@@ -140,10 +185,10 @@ public:
 
     // Warnings (corrupt or missing data) count as failures: a damaged picture is never
     // written back half-turned.
-    bool Rotate(std::string_view file, RotationTurn turn, bool trim)
+    bool Rotate(std::string_view file, const Transform& operation, bool trim)
     {
         tjtransform transform{};
-        transform.op = turn == RotationTurn::Clockwise ? TJXOP_ROT90 : TJXOP_ROT270;
+        transform.op = operation.operation;
         transform.options = TJXOPT_COPYNONE | (trim ? TJXOPT_TRIM : TJXOPT_PERFECT);
         unsigned long size = 0;
         const int status = tjTransform(m_handle, Data(file), static_cast<unsigned long>(file.size()), 1, &m_output,
@@ -167,61 +212,122 @@ private:
     std::size_t m_size = 0;
 };
 
-// The embedded thumbnail turned like the picture and compressed again; empty when the
-// picture has none (or it cannot be decoded: a thumbnail is not worth refusing the turn).
-std::vector<std::uint8_t> TurnedThumbnail(const ExifReader& reader, RotationTurn turn)
+// The embedded thumbnail decoded and transformed like the picture; empty when the picture has
+// none or it cannot be decoded (a thumbnail is not worth refusing the turn: it is then kept).
+DibImage TurnedThumbnail(const ExifReader& reader, const Transform& transform)
 {
     DibImage thumbnail;
-    if (ReadExifThumbnail(reader, thumbnail) != 1 || thumbnail.BitsPerPixel() != 24)
+    if (ReadExifThumbnail(reader, thumbnail) != 1 || thumbnail.BitsPerPixel() != 24
+        || TransformImage(&thumbnail, &thumbnail, transform.imageTransform) != 0)
         return {};
-    const int transform = turn == RotationTurn::Clockwise ? 1 : 3;
-    if (TransformImage(&thumbnail, &thumbnail, transform) != 0)
-        return {};
-    std::vector<std::uint8_t> jpeg;
-    if (EncodeJpegPicture(thumbnail, kThumbnailEncoderParameter, {}, jpeg) != JpegEncodeResult::kOk)
-        return {};
-    return jpeg;
+    return thumbnail;
 }
 
-// The Exif payload of the turned picture. `width` x `height` is the size before the turn,
-// `turnedWidth` x `turnedHeight` the size after it (smaller than exchanged when trimmed).
-LosslessRotateResult BuildTurnedExif(std::string_view file, RotationTurn turn, std::uint32_t width,
-                                     std::uint32_t height, std::uint32_t turnedWidth, std::uint32_t turnedHeight,
-                                     std::vector<std::uint8_t>& payload)
+LosslessRotateResult ResultOf(TiffEditResult result)
 {
-    ExifReader reader;
-    TagSet tags;
-    try {
-        const TiffStream stream = TiffStream::FromBytes(std::vector<std::uint8_t>(file.begin(), file.end()));
-        if (!OpenJpegExif(reader, stream))
-            return LosslessRotateResult::Damaged;
-        ReadTagSet(reader, TagReadMode::kFull, tags);
-    } catch (const MediaError& error) {
-        return error.code == -1 ? LosslessRotateResult::OutOfMemory : LosslessRotateResult::Damaged;
-    } catch (const std::bad_alloc&) {
-        return LosslessRotateResult::OutOfMemory;
-    }
-    const std::uint16_t orientation = OrientationOfTurn(turn);
-    std::uint8_t value[sizeof orientation];
-    std::memcpy(value, &orientation, sizeof orientation);
-    if (tags.Set(TagMap::kPrimary, kOrientationTag, kTiffShort, 1, value) != TiffResult::kOk)
-        return LosslessRotateResult::OutOfMemory;
-    NormaliseOrientationTags(width, height, tags);
-
-    const std::vector<std::uint8_t> thumbnail = TurnedThumbnail(reader, turn);
-    switch (BuildExifBlock(tags, turnedWidth, turnedHeight, thumbnail, payload)) {
-    case ExifBlockResult::kOk:
-        return LosslessRotateResult::Rotated;
-    case ExifBlockResult::kOutOfMemory:
-        return LosslessRotateResult::OutOfMemory;
-    case ExifBlockResult::kTooLarge:
-    case ExifBlockResult::kBadTag:
-        break;
+    switch (result) {
+    case TiffEditResult::kOk:
+    case TiffEditResult::kNoExif: return LosslessRotateResult::Rotated;
+    case TiffEditResult::kTooLarge: return LosslessRotateResult::ExifTooLarge;
+    case TiffEditResult::kOutOfMemory: return LosslessRotateResult::OutOfMemory;
+    case TiffEditResult::kDamaged: break;
     }
     return LosslessRotateResult::Damaged;
 }
 
-LosslessRotateResult Rotate(std::string_view file, RotationTurn turn, EdgePolicy policy, Bytes& rotated)
+TiffBlockEditor::Directory DirectoryOf(TagMap map)
+{
+    return map == TagMap::kMakerNote ? TiffBlockEditor::Directory::kMakersNote
+         : map == TagMap::kPrimary   ? TiffBlockEditor::Directory::kPrimary
+                                     : TiffBlockEditor::Directory::kExif;
+}
+
+// The tag edits of a turn, all in place (the thumbnail's come with the thumbnail). `source` is
+// the stored picture as far as it was turned (without trimmed edge blocks), `turned` the new size.
+void EditTurnedTags(TiffBlockEditor& editor, const Transform& transform, PixelSize source, PixelSize turned)
+{
+    using Directory = TiffBlockEditor::Directory;
+    const std::int64_t upright[] = {1};
+    editor.SetNumbers(Directory::kPrimary, kOrientationTag, upright);
+    const std::int64_t width[] = {turned.width};
+    const std::int64_t height[] = {turned.height};
+    editor.SetNumbers(Directory::kExif, kPixelXTag, width);
+    editor.SetNumbers(Directory::kExif, kPixelYTag, height);
+    for (const OrientedCoordinateTag& row : kOrientedCoordinateTags) {
+        const Directory directory = DirectoryOf(row.map);
+        std::optional<std::vector<std::int64_t>> values = editor.Numbers(directory, row.tag);
+        if (!values || values->size() < row.minCount || values->size() > row.maxCount)
+            continue;
+        MapOrientedCoordinates(transform.orientation, source.width, source.height, *values);
+        editor.SetNumbers(directory, row.tag, *values);
+    }
+}
+
+// IFD1's own tags describe the new thumbnail, whose pixels are upright too.
+void EditThumbnailTags(TiffBlockEditor& editor, const Transform& transform)
+{
+    using Directory = TiffBlockEditor::Directory;
+    const std::int64_t upright[] = {1};
+    editor.SetNumbers(Directory::kThumbnail, kOrientationTag, upright);
+    if (!transform.exchangesSides)
+        return;
+    const auto thumbnailWidth = editor.Numbers(Directory::kThumbnail, kImageWidthTag);
+    const auto thumbnailHeight = editor.Numbers(Directory::kThumbnail, kImageLengthTag);
+    if (thumbnailWidth && thumbnailHeight && thumbnailWidth->size() == 1 && thumbnailHeight->size() == 1) {
+        editor.SetNumbers(Directory::kThumbnail, kImageWidthTag, *thumbnailHeight);
+        editor.SetNumbers(Directory::kThumbnail, kImageLengthTag, *thumbnailWidth);
+    }
+}
+
+// The Exif payload of the turned picture: the segment's own preamble and its TIFF block with
+// the turn's edits. `source` and `turned` as for EditTurnedTags.
+LosslessRotateResult BuildTurnedExif(std::string_view file, const Segment& segment, const Transform& transform,
+                                     PixelSize source, PixelSize turned, std::vector<std::uint8_t>& payload)
+{
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(file.data());
+    ExifReader reader;
+    const TiffStream stream = TiffStream::FromBytes(std::vector<std::uint8_t>(bytes, bytes + file.size()));
+    if (const TiffResult result = reader.OpenJpeg(stream); !Succeeded(result))
+        return result == TiffResult::kOutOfMemory ? LosslessRotateResult::OutOfMemory : LosslessRotateResult::Damaged;
+    const std::size_t preamble = segment.offset + 4;
+    const std::size_t blockStart = preamble + kExifPreambleSize;
+    // Only a tree that the program itself reads from this very segment is changed.
+    if (reader.TiffHeaderPosition() != blockStart)
+        return LosslessRotateResult::Damaged;
+    const std::span<const std::uint8_t> block(bytes + blockStart, segment.offset + segment.size - blockStart);
+    const TiffByteOrder order{block[0] == 'M'};
+
+    const DibImage thumbnail = TurnedThumbnail(reader, transform);
+    for (const int parameter : kThumbnailParameters) {
+        TiffBlockEditor editor(std::vector<std::uint8_t>(block.begin(), block.end()), order);
+        if (const TiffEditResult result = editor.ReadDirectories(reader);
+            result != TiffEditResult::kOk && result != TiffEditResult::kNoExif)
+            return ResultOf(result);
+        if (const TiffEditResult result = editor.ReadThumbnailAndNote(); result != TiffEditResult::kOk)
+            return ResultOf(result);
+        EditTurnedTags(editor, transform, source, turned);
+        if (!thumbnail.IsEmpty()) {
+            std::vector<std::uint8_t> jpeg;
+            if (const JpegEncodeResult result = EncodeJpegPicture(thumbnail, parameter, {}, jpeg);
+                result != JpegEncodeResult::kOk)
+                return result == JpegEncodeResult::kOutOfMemory ? LosslessRotateResult::OutOfMemory
+                                                                : LosslessRotateResult::Damaged;
+            if (const TiffEditResult result = editor.ReplaceThumbnail(jpeg); result != TiffEditResult::kOk)
+                return ResultOf(result);
+            EditThumbnailTags(editor, transform);
+        }
+        if (editor.FitsOneSegment()) {
+            payload.assign(bytes + preamble, bytes + blockStart);
+            payload.insert(payload.end(), editor.Block().begin(), editor.Block().end());
+            return LosslessRotateResult::Rotated;
+        }
+        if (thumbnail.IsEmpty())
+            break;
+    }
+    return LosslessRotateResult::ExifTooLarge;
+}
+
+LosslessRotateResult Rotate(std::string_view file, const Transform& transform, EdgePolicy policy, Bytes& rotated)
 {
     if (file.size() < 4 || static_cast<unsigned char>(file[0]) != 0xFF ||
         static_cast<unsigned char>(file[1]) != kSoi)
@@ -238,13 +344,11 @@ LosslessRotateResult Rotate(std::string_view file, RotationTurn turn, EdgePolicy
     int subsampling = 0;
     if (!transformer.ReadHeader(file, width, height, subsampling) || subsampling < 0 || subsampling >= TJ_NUMSAMP)
         return LosslessRotateResult::Damaged;
-    // Only the edge that a turn moves to the left or top needs whole MCUs: partial blocks may
-    // end a row or column, never start one. Clockwise that is the bottom edge, else the right.
-    const bool aligned = turn == RotationTurn::Clockwise ? height % tjMCUHeight[subsampling] == 0
-                                                          : width % tjMCUWidth[subsampling] == 0;
+    const bool aligned = (!transform.movesRightEdge || width % tjMCUWidth[subsampling] == 0)
+                      && (!transform.movesBottomEdge || height % tjMCUHeight[subsampling] == 0);
     if (!aligned && policy == EdgePolicy::Refuse)
         return LosslessRotateResult::NotMcuAligned;
-    if (!transformer.Rotate(file, turn, !aligned))
+    if (!transformer.Rotate(file, transform, !aligned))
         return LosslessRotateResult::Damaged;
     const std::span<const unsigned char> turned = transformer.Output();
     const std::optional<std::size_t> tables = StartOfTables(turned);
@@ -257,38 +361,75 @@ LosslessRotateResult Rotate(std::string_view file, RotationTurn turn, EdgePolicy
     const std::string_view turnedFile(reinterpret_cast<const char*>(turned.data()), turned.size());
     if (!transformer.ReadHeader(turnedFile, turnedWidth, turnedHeight, turnedSubsampling))
         return LosslessRotateResult::Damaged;
+    const PixelSize turnedSize{static_cast<std::uint32_t>(turnedWidth), static_cast<std::uint32_t>(turnedHeight)};
+    // The part of the stored picture that was turned: trimming dropped the rest.
+    const PixelSize source = transform.exchangesSides ? PixelSize{turnedSize.height, turnedSize.width} : turnedSize;
 
-    try {
-        rotated.clear();
-        rotated.reserve(turned.size() + file.size() / 8);
-        rotated.insert(rotated.end(), {0xFF, kSoi});
-        bool exifDone = false;
-        for (const Segment& segment : *segments) {
-            if (!IsApplicationOrComment(segment.marker))
-                continue; // tables and the frame header come from the transformed picture
-            if (IsExifSegment(file, segment) && !exifDone) {
-                std::vector<std::uint8_t> payload;
-                const LosslessRotateResult result =
-                    BuildTurnedExif(file, turn, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
-                                    static_cast<std::uint32_t>(turnedWidth), static_cast<std::uint32_t>(turnedHeight),
-                                    payload);
-                if (result != LosslessRotateResult::Rotated) {
-                    rotated.clear();
-                    return result;
-                }
-                AppendSegment(rotated, kApp1, payload);
-                exifDone = true;
-                continue;
+    rotated.clear();
+    rotated.reserve(turned.size() + file.size() / 8);
+    rotated.insert(rotated.end(), {0xFF, kSoi});
+    bool exifDone = false;
+    for (const Segment& segment : *segments) {
+        if (!IsApplicationOrComment(segment.marker))
+            continue; // tables and the frame header come from the transformed picture
+        if (IsExifSegment(file, segment) && !exifDone) {
+            std::vector<std::uint8_t> payload;
+            const LosslessRotateResult result = BuildTurnedExif(file, segment, transform, source, turnedSize, payload);
+            if (result != LosslessRotateResult::Rotated) {
+                rotated.clear();
+                return result;
             }
-            const auto* begin = reinterpret_cast<const unsigned char*>(file.data()) + segment.offset;
-            rotated.insert(rotated.end(), begin, begin + segment.size);
+            AppendSegment(rotated, kApp1, payload);
+            exifDone = true;
+            continue;
         }
-        rotated.insert(rotated.end(), turned.begin() + static_cast<std::ptrdiff_t>(*tables), turned.end());
+        const auto* begin = reinterpret_cast<const unsigned char*>(file.data()) + segment.offset;
+        rotated.insert(rotated.end(), begin, begin + segment.size);
+    }
+    rotated.insert(rotated.end(), turned.begin() + static_cast<std::ptrdiff_t>(*tables), turned.end());
+    return LosslessRotateResult::Rotated;
+}
+
+// The transform that turns the picture upright; none when it is upright already.
+LosslessRotateResult FindUprightTransform(std::string_view file, const Transform*& transform)
+{
+    transform = nullptr;
+    if (file.size() < 4 || static_cast<unsigned char>(file[0]) != 0xFF ||
+        static_cast<unsigned char>(file[1]) != kSoi)
+        return LosslessRotateResult::NotJpeg;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(file.data());
+    ExifReader reader;
+    const TiffResult result
+        = reader.OpenJpeg(TiffStream::FromBytes(std::vector<std::uint8_t>(bytes, bytes + file.size())));
+    if (result == TiffResult::kNoExif)
+        return LosslessRotateResult::AlreadyUpright;
+    if (!Succeeded(result))
+        return result == TiffResult::kOutOfMemory ? LosslessRotateResult::OutOfMemory : LosslessRotateResult::Damaged;
+    transform = UprightTransform(reader.Orientation());
+    return transform ? LosslessRotateResult::Rotated : LosslessRotateResult::AlreadyUpright;
+}
+
+LosslessRotateResult RotateUpright(std::string_view file, EdgePolicy policy, Bytes& rotated)
+{
+    const Transform* transform = nullptr;
+    if (const LosslessRotateResult result = FindUprightTransform(file, transform);
+        result != LosslessRotateResult::Rotated)
+        return result;
+    return Rotate(file, *transform, policy, rotated);
+}
+
+// Memory exhaustion anywhere in a turn becomes a result, never an exception.
+template <typename Body> LosslessRotateResult Guarded(Bytes& rotated, Body&& body)
+{
+    try {
+        const LosslessRotateResult result = body();
+        if (result != LosslessRotateResult::Rotated)
+            rotated.clear();
+        return result;
     } catch (const std::bad_alloc&) {
         rotated.clear();
         return LosslessRotateResult::OutOfMemory;
     }
-    return LosslessRotateResult::Rotated;
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path)
@@ -307,10 +448,19 @@ std::optional<std::string> ReadWholeFile(const std::string& path)
 LosslessRotateResult RotateJpegBytes(std::string_view file, RotationTurn turn, EdgePolicy policy, Bytes& rotated)
 {
     rotated.clear();
-    return Rotate(file, turn, policy, rotated);
+    return Guarded(rotated, [&] { return Rotate(file, TransformOf(turn), policy, rotated); });
 }
 
-LosslessRotateResult RotateJpegFile(const std::string& path, RotationTurn turn, EdgePolicy policy)
+LosslessRotateResult RotateJpegUprightBytes(std::string_view file, EdgePolicy policy, Bytes& rotated)
+{
+    rotated.clear();
+    return Guarded(rotated, [&] { return RotateUpright(file, policy, rotated); });
+}
+
+namespace {
+
+// Reads the picture, transforms it in memory and replaces the file with the result.
+template <typename Body> LosslessRotateResult RewriteFile(const std::string& path, Body&& transform)
 {
     std::optional<std::string> file;
     try {
@@ -324,13 +474,28 @@ LosslessRotateResult RotateJpegFile(const std::string& path, RotationTurn turn, 
         return LosslessRotateResult::ReadOnly;
 
     Bytes rotated;
-    if (const LosslessRotateResult result = Rotate(*file, turn, policy, rotated);
-        result != LosslessRotateResult::Rotated)
+    if (const LosslessRotateResult result = transform(*file, rotated); result != LosslessRotateResult::Rotated)
         return result;
     const std::string_view content(reinterpret_cast<const char*>(rotated.data()), rotated.size());
     if (WriteFileAtomically(path, content) != 0)
         return LosslessRotateResult::WriteFailed;
     return LosslessRotateResult::Rotated;
+}
+
+} // namespace
+
+LosslessRotateResult RotateJpegFile(const std::string& path, RotationTurn turn, EdgePolicy policy)
+{
+    return RewriteFile(path, [&](std::string_view file, Bytes& rotated) {
+        return RotateJpegBytes(file, turn, policy, rotated);
+    });
+}
+
+LosslessRotateResult RotateJpegUpright(const std::string& path, EdgePolicy policy)
+{
+    return RewriteFile(path, [&](std::string_view file, Bytes& rotated) {
+        return RotateJpegUprightBytes(file, policy, rotated);
+    });
 }
 
 const char* LosslessRotateResultText(LosslessRotateResult result)
@@ -350,6 +515,10 @@ const char* LosslessRotateResultText(LosslessRotateResult result)
         return "The picture is damaged.";
     case LosslessRotateResult::OutOfMemory:
         return "There is not enough memory to turn the picture.";
+    case LosslessRotateResult::ExifTooLarge:
+        return "The turned picture's Exif data would not fit into its Exif segment.";
+    case LosslessRotateResult::AlreadyUpright:
+        return "The picture is upright already.";
     }
     return "Unknown result.";
 }

@@ -9,9 +9,6 @@
 namespace {
 
 constexpr std::uint16_t kOrientationTag = 0x0112;
-constexpr std::uint16_t kSubjectAreaTag = 0x9214;
-constexpr std::uint16_t kSubjectLocationTag = 0xA214;
-constexpr std::uint16_t kMakerFocusPointTag = 0x1023;
 constexpr std::uint16_t kInteropIndexTag = 0x0001;
 constexpr std::uint16_t kIccProfileTag = 0x8773;
 
@@ -200,27 +197,21 @@ void TagSet::NormaliseOrientation(std::uint32_t width, std::uint32_t height)
     }
     if (orientation < 2 || orientation > 8)
         return;
-    const bool quarterTurn = orientation >= 5;
-
     // Rewrites one coordinate tag; counts other than the allowed ones are left alone.
-    const auto remap = [&](TagMap map, std::uint16_t tag, std::uint32_t minCount, std::uint32_t maxCount) {
-        const TagEntry* entry = Find(map, tag);
-        if (!entry || entry->count < minCount || entry->count > maxCount)
+    const auto remap = [&](const OrientedCoordinateTag& row) {
+        const TagEntry* entry = Find(row.map, row.tag);
+        if (!entry || entry->count < row.minCount || entry->count > row.maxCount)
             return;
         auto values = Integers(*entry);
         if (!values)
             return;
-        MapPoint(static_cast<int>(orientation), width, height, (*values)[0], (*values)[1]);
-        // A SubjectArea of four values is a rectangle: centre, then width and height.
-        if (values->size() == 4 && quarterTurn)
-            std::swap((*values)[2], (*values)[3]);
+        MapOrientedCoordinates(static_cast<int>(orientation), width, height, *values);
         const std::vector<std::uint8_t> bytes = AsShorts(*values);
-        (void)Replace(map, tag, kTiffShort, entry->count, bytes);
+        (void)Replace(row.map, row.tag, kTiffShort, entry->count, bytes);
     };
     try {
-        remap(TagMap::kExif, kSubjectAreaTag, 2, 4);
-        remap(TagMap::kExif, kSubjectLocationTag, 2, 2);
-        remap(TagMap::kMakerNote, kMakerFocusPointTag, 2, 2);
+        for (const OrientedCoordinateTag& row : kOrientedCoordinateTags)
+            remap(row);
     } catch (const std::bad_alloc&) {
         // Out of memory part-way: the set must not claim to be upright.
         return;
@@ -230,6 +221,17 @@ void TagSet::NormaliseOrientation(std::uint32_t width, std::uint32_t height)
     std::uint8_t bytes[2];
     std::memcpy(bytes, &upright, sizeof upright);
     (void)Replace(TagMap::kPrimary, kOrientationTag, kTiffShort, 1, bytes);
+}
+
+void MapOrientedCoordinates(int orientation, std::uint32_t width, std::uint32_t height,
+                            std::vector<std::int64_t>& values)
+{
+    if (orientation < 2 || orientation > 8 || values.size() < 2)
+        return;
+    MapPoint(orientation, width, height, values[0], values[1]);
+    // A SubjectArea of four values is a rectangle: centre, then width and height.
+    if (values.size() == 4 && orientation >= 5)
+        std::swap(values[2], values[3]);
 }
 
 bool TagSet::DeclaresAdobeRgbInterop() const

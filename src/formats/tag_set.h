@@ -67,6 +67,28 @@ private:
     std::array<std::vector<TagEntry>, kTagMapCount> m_maps;
 };
 
+// The tags whose values are coordinates in the stored picture, which turning the pixels moves:
+// SubjectArea (a point, a circle's centre and diameter, or a rectangle's centre, width and
+// height), SubjectLocation, and the focus point in the maker's note. Counts outside
+// minCount..maxCount are left alone.
+struct OrientedCoordinateTag {
+    TagMap map;
+    std::uint16_t tag;
+    std::uint32_t minCount;
+    std::uint32_t maxCount;
+};
+inline constexpr std::array<OrientedCoordinateTag, 3> kOrientedCoordinateTags = {{
+    {TagMap::kExif, 0x9214, 2, 4},
+    {TagMap::kExif, 0xA214, 2, 2},
+    {TagMap::kMakerNote, 0x1023, 2, 2},
+}};
+
+// Maps one such tag's values from the stored width x height picture to the upright one for an
+// Exif orientation 2 to 8 (any other value changes nothing): the first two values are the
+// point; a rectangle's sides (four values) are exchanged for the quarter turns 5 to 8.
+void MapOrientedCoordinates(int orientation, std::uint32_t width, std::uint32_t height,
+                            std::vector<std::int64_t>& values);
+
 // True when the ICC profile's "desc" element names "Adobe RGB (1998)". Every offset and length
 // of the profile is checked against its size.
 bool IsAdobeRgbProfile(std::span<const std::uint8_t> profile);
