@@ -262,6 +262,17 @@ bool FillTagRecord(HostTagRecord& record, const TagEntry& entry)
     return true;
 }
 
+// The number under which a tag is listed: plain, unless WriteImage would file the plain number
+// in another directory (GPS tags 1 and up land in interoperability first, maker-note numbers in
+// the primary directory); then the upper half names the directory, so that a module handing the
+// list back to WriteImage keeps every tag where it was.
+uint32_t ListedTagNumber(uint16_t tag, TagMap map)
+{
+    if (CallerTagDirectory(tag) == map)
+        return tag;
+    return (static_cast<uint32_t>(map) + 1) << 16 | tag;
+}
+
 int32_t HostGetTagInfoAll(HostBuffer path, HostTagList* tags)
 {
     const OwnedHostBuffer owned(path);
@@ -274,10 +285,10 @@ int32_t HostGetTagInfoAll(HostBuffer path, HostTagList* tags)
         const FileMetadata metadata = ReadFileMetadata(file);
         if (metadata.formatIndex < 0 || metadata.error != 0)
             return 0;
-        std::vector<const TagEntry*> entries;
+        std::vector<std::pair<const TagEntry*, TagMap>> entries;
         for (int map = 0; map < kTagMapCount; ++map) {
             for (const TagEntry& entry : metadata.tags.Entries(static_cast<TagMap>(map)))
-                entries.push_back(&entry);
+                entries.emplace_back(&entry, static_cast<TagMap>(map));
         }
         FreeHostTagList(*tags);
         if (entries.empty())
@@ -287,10 +298,11 @@ int32_t HostGetTagInfoAll(HostBuffer path, HostTagList* tags)
             return 0;
         HostTagList filled{entries.size(), items};
         for (size_t i = 0; i < entries.size(); ++i) {
-            if (!FillTagRecord(items[i], *entries[i])) {
+            if (!FillTagRecord(items[i], *entries[i].first)) {
                 FreeHostTagList(filled);
                 return 0;
             }
+            items[i].tag = ListedTagNumber(entries[i].first->tag, entries[i].second);
         }
         *tags = filled;
         return 1;

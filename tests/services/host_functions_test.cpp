@@ -429,6 +429,46 @@ TEST_F(HostFunctions, WrittenJpegReadsBackWithItsTagsAndPixels)
     EXPECT_EQ(info.hasExif, 1);
 }
 
+TEST_F(HostFunctions, TagListHandedBackToWriteImageKeepsEveryTagInItsDirectory)
+{
+    Sandbox sandbox;
+    const GeneratedImage picture(32, 24);
+    const auto write = LookUp<VistrelWriteImageFn>("WriteImage");
+    const auto readAll = LookUp<VistrelGetTagInfoAllFn>("GetTagInfoAll");
+    HostTagRecord latitudeRef{};
+    latitudeRef.tag = 0x00040001; // GPS tag 1, whose plain number would be filed as interoperability
+    latitudeRef.type = 2;
+    latitudeRef.count = 2;
+    latitudeRef.value = MakeHostBuffer("N");
+    HostTagList tags{1, &latitudeRef};
+    const std::string original = sandbox / "original.jpg";
+    ASSERT_EQ(write(MakeHostBuffer(original), &picture.image, MakeHostBuffer("JPEG"), &tags, 0), 0);
+    FreeHostBuffer(latitudeRef.value);
+
+    const auto listed = [&](const std::string& path, uint32_t tag) {
+        HostTagList all{};
+        EXPECT_EQ(readAll(MakeHostBuffer(path), &all), 1);
+        std::string text = "(absent)";
+        bool plainModel = false;
+        for (uint64_t i = 0; i < all.count; ++i) {
+            if (all.items[i].tag == tag)
+                text = HostBufferText(all.items[i].value);
+            plainModel = plainModel || all.items[i].tag == 0x0110; // a primary tag stays plain
+        }
+        EXPECT_TRUE(plainModel);
+        FreeHostTagList(all);
+        return text;
+    };
+    EXPECT_EQ(listed(original, 0x00040001), "N");
+
+    HostTagList all{};
+    ASSERT_EQ(readAll(MakeHostBuffer(original), &all), 1);
+    const std::string copy = sandbox / "copy.jpg";
+    ASSERT_EQ(write(MakeHostBuffer(copy), &picture.image, MakeHostBuffer("JPEG"), &all, 0), 0);
+    FreeHostTagList(all);
+    EXPECT_EQ(listed(copy, 0x00040001), "N");
+}
+
 TEST_F(HostFunctions, AbsentTagLeavesTheRecordAndUnreadableFilesFail)
 {
     Sandbox sandbox;
