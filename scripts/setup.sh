@@ -12,6 +12,7 @@ packages=(
   libsqlite3-dev libopencv-objdetect-dev opencv-data libudev-dev
   googletest libgtest-dev xvfb xauth xdotool imagemagick clang libclang-rt-14-dev python3
   libjpeg-turbo-progs libimage-exiftool-perl
+  xdg-utils
 )
 
 missing=()

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "formats/lossless_rotate.h"
+#include "rotation_run.h"
 
-// The Exec of the rotate modules: turns the selected pictures and tells the host which
-// folder changed.
-int RunRotationService(RotationTurn turn, void* mainWindow);
+// The Exec of the rotate modules: turns the selected pictures (one turn, or each upright by its
+// orientation) and tells the host which folder changed. Main thread.
+int RunRotationService(RotationMode mode, void* mainWindow);

@@ -7,8 +7,8 @@
 #include <QScreen>
 #include <QWheelEvent>
 
+#include "host_picture.h"
 #include "service_client.h"
-#include "slide_picture.h"
 
 SlideShowWindow::SlideShowWindow(std::vector<std::string> paths,
                                  std::function<QImage(const std::string&)> loadPicture)
@@ -131,16 +131,6 @@ std::vector<std::string> ShowablePictures(ServiceClient& host)
     return pictures;
 }
 
-QImage LoadThroughHost(const std::string& path)
-{
-    HostImage image{};
-    if (!ServiceClient::Instance().ReadImage(path, image))
-        return {};
-    QImage picture = ToQImage(image);
-    VistrelFreeImage(&image);
-    return picture;
-}
-
 } // namespace
 
 int RunSlideShowService(void* mainWindow)
@@ -149,7 +139,7 @@ int RunSlideShowService(void* mainWindow)
     if (pictures.empty())
         return 0;
     QEventLoop loop;
-    SlideShowWindow window(std::move(pictures), LoadThroughHost);
+    SlideShowWindow window(std::move(pictures), ReadHostPicture);
     window.onClosed = [&loop] { loop.quit(); };
     if (auto* main = static_cast<QWidget*>(mainWindow))
         window.setGeometry(main->screen()->geometry());

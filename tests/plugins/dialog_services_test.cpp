@@ -8,8 +8,8 @@
 #include <QTest>
 
 #include "about_contents.h"
+#include "host_picture.h"
 #include "services/service_slot.h"
-#include "slide_picture.h"
 #include "slide_show_state.h"
 #include "slide_show_window.h"
 
@@ -184,7 +184,7 @@ TEST(SlideShowWindow, StepsPastTheLastPictureClose)
 
 TEST(DialogServices, LoadAsTheProgramLoadsThem)
 {
-    for (const char* module : {"svc30.so", "svc19.so"}) {
+    for (const char* module : {"svc30.so", "svc19.so", "svc01.so", "svc02.so", "svc14.so", "svc06.so"}) {
         ServiceSlot slot;
         slot.SetModulePath(std::string(VISTREL_SYSTEM_DIR) + "/" + module);
         ASSERT_TRUE(slot.Load(NoHostFunctions)) << slot.LoadError();

@@ -1,13 +1,15 @@
-#include "slide_picture.h"
+#include "host_picture.h"
 
 #include <cstdint>
 
-QRect FitRect(QSize picture, QRect screen)
+#include "service_client.h"
+
+QRect FitRect(QSize picture, QRect area)
 {
-    if (picture.isEmpty() || screen.isEmpty())
+    if (picture.isEmpty() || area.isEmpty())
         return {};
-    const int64_t width = screen.width();
-    const int64_t height = screen.height();
+    const int64_t width = area.width();
+    const int64_t height = area.height();
     // Compare cross products so that neither side is rounded before the choice.
     int64_t fittedWidth = width;
     int64_t fittedHeight = height;
@@ -17,8 +19,8 @@ QRect FitRect(QSize picture, QRect screen)
         fittedHeight = (width * picture.height() + picture.width() / 2) / picture.width();
     fittedWidth = fittedWidth < 1 ? 1 : fittedWidth;
     fittedHeight = fittedHeight < 1 ? 1 : fittedHeight;
-    const int left = screen.left() + static_cast<int>((width - fittedWidth) / 2);
-    const int top = screen.top() + static_cast<int>((height - fittedHeight) / 2);
+    const int left = area.left() + static_cast<int>((width - fittedWidth) / 2);
+    const int top = area.top() + static_cast<int>((height - fittedHeight) / 2);
     return QRect(left, top, static_cast<int>(fittedWidth), static_cast<int>(fittedHeight));
 }
 
@@ -30,4 +32,14 @@ QImage ToQImage(const HostImage& image)
     const QImage view(static_cast<const uchar*>(image.pixels), static_cast<int>(image.width),
                       static_cast<int>(image.height), static_cast<qsizetype>(image.stride), QImage::Format_BGR888);
     return view.copy();
+}
+
+QImage ReadHostPicture(const std::string& path)
+{
+    HostImage image{};
+    if (!ServiceClient::Instance().ReadImage(path, image))
+        return {};
+    QImage picture = ToQImage(image);
+    VistrelFreeImage(&image);
+    return picture;
 }
