@@ -75,15 +75,53 @@ const Transform* UprightTransform(int orientation)
     return row == kTransforms.end() ? nullptr : row;
 }
 
-// A user's turn is the upright transform of the orientation that the turn undoes.
-const Transform& TransformOf(RotationTurn turn)
+// The stored pixels stay as they are and only the tags say upright: the turn of a picture
+// whose orientation already shows it the way the user wants it.
+constexpr Transform kKeepPixels{TJXOP_NONE, 0, 1, false, false, false};
+
+// What each orientation's upright transform does to a point (x, y) about the centre, with y
+// downwards: (a x + b y, c x + d y).
+struct PointMap {
+    int a, b, c, d;
+    friend bool operator==(const PointMap&, const PointMap&) = default;
+};
+constexpr std::array<PointMap, 9> kUprightMaps = {{
+    {0, 0, 0, 0}, // no orientation 0
+    {1, 0, 0, 1},
+    {-1, 0, 0, 1},
+    {-1, 0, 0, -1},
+    {1, 0, 0, -1},
+    {0, 1, 1, 0},
+    {0, -1, 1, 0}, // a quarter turn clockwise
+    {0, -1, -1, 0},
+    {0, 1, -1, 0}, // a quarter turn counter-clockwise
+}};
+
+int OrientationOfTurn(RotationTurn turn)
 {
     switch (turn) {
-    case RotationTurn::Clockwise: return *UprightTransform(6);
-    case RotationTurn::CounterClockwise: return *UprightTransform(8);
+    case RotationTurn::Clockwise: return 6;
+    case RotationTurn::CounterClockwise: return 8;
     case RotationTurn::HalfTurn: break;
     }
-    return *UprightTransform(3);
+    return 3;
+}
+
+// The user turns the picture as it is shown, that is the stored picture after its
+// orientation's upright transform: the transform to apply to the stored pixels is the turn
+// after that upright transform.
+const Transform& TransformOf(RotationTurn turn, int orientation)
+{
+    if (orientation < 1 || orientation > 8)
+        orientation = 1;
+    const PointMap& shown = kUprightMaps[static_cast<std::size_t>(orientation)];
+    const PointMap& user = kUprightMaps[static_cast<std::size_t>(OrientationOfTurn(turn))];
+    const PointMap wanted{user.a * shown.a + user.b * shown.c, user.a * shown.b + user.b * shown.d,
+                          user.c * shown.a + user.d * shown.c, user.c * shown.b + user.d * shown.d};
+    for (int candidate = 2; candidate <= 8; ++candidate)
+        if (kUprightMaps[static_cast<std::size_t>(candidate)] == wanted)
+            return *UprightTransform(candidate);
+    return kKeepPixels;
 }
 
 // The thumbnail's encoder parameters, best first: when the turned thumbnail does not fit the
@@ -297,7 +335,8 @@ LosslessRotateResult BuildTurnedExif(std::string_view file, const Segment& segme
     const std::span<const std::uint8_t> block(bytes + blockStart, segment.offset + segment.size - blockStart);
     const TiffByteOrder order{block[0] == 'M'};
 
-    const DibImage thumbnail = TurnedThumbnail(reader, transform);
+    // Pixels that stay keep their thumbnail.
+    const DibImage thumbnail = transform.operation == TJXOP_NONE ? DibImage() : TurnedThumbnail(reader, transform);
     for (const int parameter : kThumbnailParameters) {
         TiffBlockEditor editor(std::vector<std::uint8_t>(block.begin(), block.end()), order);
         if (const TiffEditResult result = editor.ReadDirectories(reader);
@@ -409,6 +448,16 @@ LosslessRotateResult FindUprightTransform(std::string_view file, const Transform
     return transform ? LosslessRotateResult::Rotated : LosslessRotateResult::AlreadyUpright;
 }
 
+// The orientation the picture is shown in; 1 without readable Exif data (the turn then finds
+// what is damaged).
+int ShownOrientation(std::string_view file)
+{
+    const Transform* upright = nullptr;
+    if (FindUprightTransform(file, upright) != LosslessRotateResult::Rotated || !upright)
+        return 1;
+    return upright->orientation;
+}
+
 LosslessRotateResult RotateUpright(std::string_view file, EdgePolicy policy, Bytes& rotated)
 {
     const Transform* transform = nullptr;
@@ -448,7 +497,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path)
 LosslessRotateResult RotateJpegBytes(std::string_view file, RotationTurn turn, EdgePolicy policy, Bytes& rotated)
 {
     rotated.clear();
-    return Guarded(rotated, [&] { return Rotate(file, TransformOf(turn), policy, rotated); });
+    return Guarded(rotated, [&] { return Rotate(file, TransformOf(turn, ShownOrientation(file)), policy, rotated); });
 }
 
 LosslessRotateResult RotateJpegUprightBytes(std::string_view file, EdgePolicy policy, Bytes& rotated)

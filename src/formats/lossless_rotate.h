@@ -41,6 +41,10 @@ enum class LosslessRotateResult {
     AlreadyUpright, // RotateJpegUpright: Orientation is 1 or absent; nothing was written
 };
 
+// Turns the picture as it is shown: when its Orientation shows the stored pixels turned or
+// mirrored, the stored pixels get the one transform that leaves them showing the turned view
+// upright (only the tags change when the stored pixels already are that view). Which edges must
+// be whole blocks follows from that transform.
 LosslessRotateResult RotateJpegFile(const std::string& path, RotationTurn turn, EdgePolicy policy);
 
 // The same turn on a file held in memory: `rotated` receives the whole new file (empty on

@@ -66,13 +66,13 @@ std::vector<std::uint16_t> Shorts(const TagSet& tags, TagMap map, std::uint16_t 
     return values;
 }
 
-// A camera-like JPEG: Exif with Orientation 6, a Make, a subject point and a thumbnail, then
+// A camera-like JPEG: Exif with an Orientation, a Make, a subject point and a thumbnail, then
 // an APP2 segment and a comment, which must survive the turn unchanged and in order.
-std::string CameraJpeg(std::uint32_t width, std::uint32_t height)
+std::string CameraJpeg(std::uint32_t width, std::uint32_t height, std::uint16_t orientation = 1)
 {
     const DibImage picture = QuadrantPicture(width, height);
     TagSet tags;
-    SetShorts(tags, TagMap::kPrimary, kOrientationTag, {6});
+    SetShorts(tags, TagMap::kPrimary, kOrientationTag, {orientation});
     const std::string make = "TESTCAM";
     EXPECT_EQ(tags.Set(TagMap::kPrimary, kMakeTag, kTiffAscii, static_cast<std::uint32_t>(make.size() + 1),
                        std::span(reinterpret_cast<const std::uint8_t*>(make.c_str()), make.size() + 1)),
@@ -188,6 +188,48 @@ TEST(LosslessRotate, ClockwiseMatchesJpegtran)
 
     ASSERT_EQ(RotateJpegFile(path, RotationTurn::Clockwise, EdgePolicy::Refuse), LosslessRotateResult::Rotated);
     EXPECT_TRUE(SamePixels(Decoded(path), Decoded(reference)));
+}
+
+// The user turns what is shown: a stored picture that its Orientation shows turned or mirrored
+// gets the one transform that leaves the turned view upright.
+TEST(LosslessRotate, TurnsThePictureAsItIsShown)
+{
+    Sandbox sandbox;
+    struct Case {
+        std::uint16_t orientation;
+        RotationTurn turn;
+        const char* corners; // the stored quadrant colours afterwards: top-left, top-right, bottom-left
+        bool sidesExchanged;
+    };
+    // Stored: red top-left, green top-right, blue bottom-left.
+    const Case cases[] = {
+        {1, RotationTurn::Clockwise, "BRW", true},
+        {6, RotationTurn::Clockwise, "WBG", false},        // shown a quarter clockwise, now half
+        {8, RotationTurn::Clockwise, "RGB", false},        // shown counter-clockwise: the pixels stay
+        {2, RotationTurn::CounterClockwise, "RBG", true},  // mirrored, then turned: a transpose
+        {3, RotationTurn::HalfTurn, "RGB", false},
+    };
+    for (const Case& test : cases) {
+        const std::string original = CameraJpeg(64, 48, test.orientation);
+        const std::string path = sandbox.WriteFile("shown.jpg", original);
+        const DibImage before = Decoded(path);
+        ASSERT_EQ(RotateJpegFile(path, test.turn, EdgePolicy::Refuse), LosslessRotateResult::Rotated)
+            << test.orientation;
+        const DibImage after = Decoded(path);
+        EXPECT_EQ(after.Width(), test.sidesExchanged ? 48u : 64u) << test.orientation;
+        const uint32_t right = after.Width() - 4;
+        const uint32_t bottom = after.Height() - 4;
+        EXPECT_EQ(std::string({QuadrantColour(after, 4, 4), QuadrantColour(after, right, 4),
+                               QuadrantColour(after, 4, bottom)}),
+                  test.corners)
+            << test.orientation;
+        ExifReader reader;
+        const TagSet tags = TagsOf(path, reader);
+        EXPECT_EQ(Shorts(tags, TagMap::kPrimary, kOrientationTag), std::vector<std::uint16_t>{1}) << test.orientation;
+        if (std::string(test.corners) == "RGB") {
+            EXPECT_TRUE(SamePixels(after, before)) << test.orientation;
+        }
+    }
 }
 
 TEST(LosslessRotate, ExifIsRebuiltForTheTurnedPicture)
@@ -493,6 +535,8 @@ ExifBuilder TurnableExif(Endian endian, const Bytes& thumbnail)
 {
     ExifBuilder builder = CameraExif(endian);
     builder.sortedEntries = true;
+    // Shown as stored, so that a turn moves the stored pixels by the turn itself.
+    SetShortValues(builder.ifd0, kOrientationTag, {1});
     SetShortValues(builder.exif, kSubjectAreaTag, {20, 10, 8, 6});
     SetShortValues(builder.exif, kSubjectLocationTag, {10, 5});
     IfdBuilder note = CameraMakerDirectory();
