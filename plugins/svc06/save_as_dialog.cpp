@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -88,7 +89,10 @@ SaveAsDialog::SaveAsDialog(const SaveAsRequest& initial, QWidget* parent) : QDia
     browse->setObjectName(QStringLiteral("browse"));
     browse->setAutoDefault(false);
     folderRow->addWidget(browse);
-    form->addRow(QStringLiteral("Save &in:"), folderRow);
+    // A row holding a layout gets no buddy of its own, so the label's key is set here.
+    auto* folderLabel = new QLabel(QStringLiteral("Save &in:"), this);
+    folderLabel->setBuddy(m_folder);
+    form->addRow(folderLabel, folderRow);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     layout->addWidget(buttons);
