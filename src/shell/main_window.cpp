@@ -438,6 +438,7 @@ void MainWindow::RegisterCommands()
         });
     };
     m_dispatcher.Register(kCommandStopLoading, [this] { m_worker.Cancel(); });
+    m_dispatcher.Register(kCommandDelete, [this] { DeleteSelection(); });
     m_dispatcher.Register(kCommandRefresh, [this] { RefreshFolder(); });
     leaving(kCommandFolderMode, [this] { SetBrowseMode(false); });
     leaving(kCommandPeriodMode, [this] { SetBrowseMode(true); });

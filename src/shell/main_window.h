@@ -186,6 +186,9 @@ private:
     // Hands a command to the active pane service's window instead; false when none is active.
     bool SendToPaneService(const char* text);
     void RefreshAfterService();
+    // The delete command: the selection, or the current folder when the folder tree has the focus.
+    void DeleteSelection();
+    void DeleteCurrentFolder();
     void LayOut();
     void RefreshTitle();
     void RefreshButtons();
