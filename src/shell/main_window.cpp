@@ -439,6 +439,12 @@ void MainWindow::RegisterCommands()
     };
     m_dispatcher.Register(kCommandStopLoading, [this] { m_worker.Cancel(); });
     m_dispatcher.Register(kCommandDelete, [this] { DeleteSelection(); });
+    m_dispatcher.Register(kCommandCut, [this] { CopySelectionToClipboard(true, false); });
+    m_dispatcher.Register(kCommandCopy, [this] { CopySelectionToClipboard(false, false); });
+    m_dispatcher.Register(kCommandCopyPicture, [this] {
+        if (!SendToPaneService("ZORX_CopyToClipboard"))
+            CopySelectionToClipboard(false, true);
+    });
     m_dispatcher.Register(kCommandRefresh, [this] { RefreshFolder(); });
     leaving(kCommandFolderMode, [this] { SetBrowseMode(false); });
     leaving(kCommandPeriodMode, [this] { SetBrowseMode(true); });

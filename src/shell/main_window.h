@@ -189,6 +189,9 @@ private:
     // The delete command: the selection, or the current folder when the folder tree has the focus.
     void DeleteSelection();
     void DeleteCurrentFolder();
+    // Cut and copy put the selection with its companions on the clipboard for the file managers;
+    // `withPicture` adds the picture itself for programs that paste pictures.
+    void CopySelectionToClipboard(bool cut, bool withPicture);
     void LayOut();
     void RefreshTitle();
     void RefreshButtons();

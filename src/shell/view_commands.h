@@ -8,6 +8,8 @@
 // Main commands of the browser's own views and modes.
 inline constexpr int kCommandOpen = 40001;
 inline constexpr int kCommandDelete = 40007;
+inline constexpr int kCommandCut = 40012;
+inline constexpr int kCommandCopy = 40013;
 inline constexpr int kCommandClose = 40011;
 inline constexpr int kCommandSelectAll = 40017;
 inline constexpr int kCommandStopLoading = 40027;

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <QClipboard>
 #include <QScreen>
 
 #include "fixtures/sandbox.h"
+#include "files/file_clipboard.h"
 #include "shell/app_settings.h"
 #include "shell/main_window.h"
 #include "shell/settings_store.h"
@@ -134,4 +136,30 @@ TEST_F(MainWindowTest, CaptureAtStartRunsTheServiceOnce)
     EXPECT_EQ(runs, 1);
     EXPECT_TRUE(window.CaptureAtStart());
     EXPECT_EQ(window.AutoCaptureCommandLine(), "/w");
+}
+
+TEST_F(MainWindowTest, CutAndCopyHandTheSelectionWithItsMemoToTheFileManagers)
+{
+    const std::string picture = sandbox.WriteFile("card/DSCF0001.JPG", "x");
+    const std::string memo = sandbox.WriteFile("card/DSCF0001.WAV", "w");
+    sandbox.WriteFile("card/DSCF0002.JPG", "x");
+    MainWindow window(settings);
+    window.OpenFolder(sandbox / "card");
+    ASSERT_EQ(window.Items().Items().size(), 2u);
+    window.Items().Items()[0].selected = true;
+    window.RefreshSelection();
+
+    ASSERT_TRUE(window.Dispatcher().Dispatch(kCommandCut));
+    std::optional<ClipboardFiles> files = ReadFileMimeData(*QGuiApplication::clipboard()->mimeData());
+    ASSERT_TRUE(files);
+    EXPECT_EQ(files->paths, (std::vector<std::string>{picture, memo}));
+    EXPECT_TRUE(files->cut);
+
+    ASSERT_TRUE(window.Dispatcher().Dispatch(kCommandCopy));
+    files = ReadFileMimeData(*QGuiApplication::clipboard()->mimeData());
+    ASSERT_TRUE(files);
+    EXPECT_FALSE(files->cut);
+    EXPECT_EQ(files->paths.size(), 2u);
+    // Nothing is deleted or moved by either.
+    EXPECT_EQ(ReadTextFile(picture), "x");
 }
