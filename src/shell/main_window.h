@@ -192,6 +192,9 @@ private:
     // Cut and copy put the selection with its companions on the clipboard for the file managers;
     // `withPicture` adds the picture itself for programs that paste pictures.
     void CopySelectionToClipboard(bool cut, bool withPicture);
+    // The in-place rename of a listed item over its name line, and its checks when typed.
+    void StartRename(size_t index, QRect nameLine);
+    void FinishRename(const std::string& oldPath, const std::string& typed);
     void LayOut();
     void RefreshTitle();
     void RefreshButtons();
@@ -237,6 +240,7 @@ private:
     std::unique_ptr<ServiceRunner> m_services;
     QPointer<QWidget> m_serviceMain;
     QPointer<QWidget> m_dialogWindow;
+    QPointer<QWidget> m_renameEditor;
     ServiceMenuEntries m_helperEntries;
     ServiceMenuEntries m_programEntries;
     std::vector<std::string> m_updateFiles;

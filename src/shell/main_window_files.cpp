@@ -2,7 +2,9 @@
 // file operations with the program's message boxes, and lists the folder again afterwards.
 #include <filesystem>
 
+#include <QApplication>
 #include <QClipboard>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
@@ -11,6 +13,9 @@
 #include "files/delete_selection.h"
 #include "files/file_clipboard.h"
 #include "files/folder_tree.h"
+#include "files/rename_editor.h"
+#include "files/rename_rules.h"
+#include "files/unit_rename.h"
 #include "formats/picture_reader.h"
 #include "library/dib_image.h"
 #include "library/thumbnail_worker.h"
@@ -112,4 +117,52 @@ void MainWindow::CopySelectionToClipboard(bool cut, bool withPicture)
             payload->setImageData(picture);
     }
     QGuiApplication::clipboard()->setMimeData(payload);
+}
+
+void MainWindow::StartRename(size_t index, QRect nameLine)
+{
+    const std::vector<MediaItem>& items = m_itemList.Items();
+    // The name line is in the coordinates of the view that was clicked, under the cursor.
+    QWidget* view = QApplication::widgetAt(QCursor::pos());
+    if (index >= items.size() || !view || m_renameEditor)
+        return;
+    const std::string oldPath = items[index].fullPath;
+    auto* editor = new RenameEditor(items[index].fileName, view, [this, oldPath](const std::string& typed) {
+        FinishRename(oldPath, typed);
+    });
+    editor->setGeometry(nameLine.adjusted(-2, -2, 2, 2));
+    editor->show();
+    editor->setFocus();
+    m_renameEditor = editor;
+}
+
+void MainWindow::FinishRename(const std::string& oldPath, const std::string& typed)
+{
+    std::vector<MediaItem>& items = m_itemList.Items();
+    const int index = FindRenamedItem(items, oldPath, PeriodMode());
+    if (index < 0)
+        return;
+    const std::filesystem::path old(oldPath);
+    const std::string folder = old.parent_path().string();
+    const std::string oldName = old.filename().string();
+    const RenameVerdict verdict = CheckRename(folder, oldName, typed, ReadRenameFacts(folder, oldName));
+    for (const RenameMessage& question : verdict.questions)
+        if (!ConfirmWarningText(this, question.text))
+            return;
+    if (verdict.outcome == RenameOutcome::Refused) {
+        ShowErrorText(this, verdict.error.text);
+        return;
+    }
+    if (verdict.outcome != RenameOutcome::Rename)
+        return;
+    m_worker.Cancel();
+    MediaItem& item = items[static_cast<size_t>(index)];
+    const UnitRenameResult result = RenameUnit(UnitRenameRequestForItem(item, verdict.newName));
+    if (!result.Ok()) {
+        ShowErrorText(this, UnitRenameFailureMessage(result).text);
+        if (result.status != UnitRenameStatus::RollbackFailed)
+            return;
+    }
+    RefreshFolder();
+    SelectOnlyItemAt(result.Ok() ? verdict.newPath : oldPath);
 }
