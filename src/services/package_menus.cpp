@@ -11,6 +11,7 @@
 #include <QString>
 
 #include "framework/program_folder.h"
+#include "shell/command_action.h"
 
 namespace fs = std::filesystem;
 
@@ -19,17 +20,6 @@ namespace {
 QString FromUtf8(const std::string& text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QAction* MakeCommandAction(const std::string& text, int command, const ServiceCommandSink& sink, QObject* parent)
-{
-    auto* action = new QAction(FromUtf8(text), parent);
-    action->setData(command);
-    QObject::connect(action, &QAction::triggered, action, [sink, command] {
-        if (sink)
-            sink(command);
-    });
-    return action;
 }
 
 QAction* MakeSeparator(QObject* parent)

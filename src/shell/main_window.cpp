@@ -108,6 +108,8 @@ MainWindow::MainWindow(AppSettings& settings, ThumbnailWorker& worker, QWidget* 
     RegisterCommands();
     m_dispatcher.Register(kCommandProcessForwardedText, [this] { ProcessForwardedText(); });
     CreateMenus();
+    BuildHistoryMenu();
+    BuildBookmarkMenu();
     StartStartupServices();
     InstallServicePackages();
     RefreshMenuPanel();
@@ -337,8 +339,7 @@ void MainWindow::RefreshButtons()
                         {true, m_views[1] != nullptr, m_views[2] != nullptr});
     RefreshViewMenuMarks();
     const LeftPage page = CurrentLeftPage();
-    // Back and forward wait for the folder history.
-    m_leftPanel->ShowState(page, PeriodMode(), m_paneServiceActive, false, false);
+    m_leftPanel->ShowState(page, PeriodMode(), m_paneServiceActive, m_trail.CanGoBack(), m_trail.CanGoForward());
 }
 
 void MainWindow::RefreshViewMenuMarks()
@@ -441,6 +442,7 @@ void MainWindow::RegisterCommands()
     };
     m_dispatcher.Register(kCommandStopLoading, [this] { m_worker.Cancel(); });
     m_dispatcher.Register(kCommandDelete, [this] { DeleteSelection(); });
+    RegisterFolderHistoryCommands();
     m_dispatcher.Register(kCommandCut, [this] { CopySelectionToClipboard(true, false); });
     m_dispatcher.Register(kCommandCopy, [this] { CopySelectionToClipboard(false, false); });
     m_dispatcher.Register(kCommandCopyPicture, [this] {
@@ -613,6 +615,7 @@ void MainWindow::OpenFolder(const std::string& path)
         if (ShownViewMode() == 1)
             ShowFocusWhenNothingSelected();
     }
+    RecordVisit(path);
     RefreshTitle();
     update();
 }

@@ -3,11 +3,13 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <QMainWindow>
 #include <QPointer>
 
+#include "files/folder_history.h"
 #include "framework/window_placement.h"
 #include "library/item_list.h"
 #include "library/library_counts.h"
@@ -195,6 +197,13 @@ private:
     // The in-place rename of a listed item over its name line, and its checks when typed.
     void StartRename(size_t index, QRect nameLine);
     void FinishRename(const std::string& oldPath, const std::string& typed);
+    // Every opened folder goes into the history and the session's trail.
+    void RecordVisit(const std::string& folder);
+    void GoAlongTrail(bool forward);
+    void BuildHistoryMenu();
+    void BuildBookmarkMenu();
+    void RegisterFolderHistoryCommands();
+    void OpenFolderLink(const std::optional<FolderLink>& entry);
     void LayOut();
     void RefreshTitle();
     void RefreshButtons();
@@ -241,6 +250,8 @@ private:
     QPointer<QWidget> m_serviceMain;
     QPointer<QWidget> m_dialogWindow;
     QPointer<QWidget> m_renameEditor;
+    NavigationTrail m_trail;
+    bool m_followingTrail = false;
     ServiceMenuEntries m_helperEntries;
     ServiceMenuEntries m_programEntries;
     std::vector<std::string> m_updateFiles;

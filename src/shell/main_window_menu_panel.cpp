@@ -16,10 +16,6 @@ constexpr std::array<const char*, kMenuPanelSectionCount> kSectionKeys = {
     "CurrentSettings\\MenuPanelFolder", "CurrentSettings\\MenuPanelInfo",
 };
 
-constexpr int kCommandOpenMenuPanelSections = 40063;
-constexpr int kCommandCloseMenuPanelSections = 40064;
-constexpr int kCommandRefreshMenuPanel = 40065;
-
 std::vector<ServicePanelEntry> PanelEntries(const ServiceMenuEntries& entries)
 {
     std::vector<ServicePanelEntry> panelEntries;
@@ -45,10 +41,6 @@ MenuPanel* MainWindow::CreateMenuPanel()
         open[slot] = value != 0;
     }
     panel->SetSectionsOpen(open);
-
-    m_dispatcher.Register(kCommandOpenMenuPanelSections, [panel] { panel->SetAllSectionsOpen(true); });
-    m_dispatcher.Register(kCommandCloseMenuPanelSections, [panel] { panel->SetAllSectionsOpen(false); });
-    m_dispatcher.Register(kCommandRefreshMenuPanel, [this] { RefreshMenuPanel(); });
     return panel;
 }
 

@@ -34,6 +34,8 @@ std::optional<int> MainCommandOfLeftPanel(int buttonCommand)
     case 52003: return kCommandShowMenuPanel;
     case 52004: return kCommandShowFolderTree;
     case 52005: return kCommandShowPeriodPanel;
+    case 52006: return kCommandBack;
+    case 52007: return kCommandForward;
     default: return std::nullopt;
     }
 }

@@ -13,6 +13,10 @@ inline constexpr int kCommandCopy = 40013;
 inline constexpr int kCommandClose = 40011;
 inline constexpr int kCommandSelectAll = 40017;
 inline constexpr int kCommandStopLoading = 40027;
+// The left panel's actions: Back and Forward along the folders visited, and up one level.
+inline constexpr int kCommandBack = 40063;
+inline constexpr int kCommandForward = 40064;
+inline constexpr int kCommandUpOneLevel = 40065;
 inline constexpr int kCommandRefresh = 40028;
 inline constexpr int kCommandFolderMode = 40301;
 inline constexpr int kCommandShowMenuPanel = 40303;

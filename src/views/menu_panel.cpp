@@ -78,15 +78,6 @@ bool MenuPanel::IsSectionOpen(MenuPanelSection section) const
     return m_state.open[Slot(section)];
 }
 
-void MenuPanel::SetAllSectionsOpen(bool open)
-{
-    for (int index = 0; index < kMenuPanelSectionCount; ++index) {
-        const auto section = static_cast<MenuPanelSection>(index);
-        if (IsSectionOpen(section) != open)
-            Toggle(section);
-    }
-}
-
 void MenuPanel::Toggle(MenuPanelSection section)
 {
     m_state.open[Slot(section)] = !m_state.open[Slot(section)];

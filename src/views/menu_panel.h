@@ -44,8 +44,6 @@ public:
     // The section open states from the settings (no callback).
     void SetSectionsOpen(const std::array<bool, kMenuPanelSectionCount>& open);
     bool IsSectionOpen(MenuPanelSection section) const;
-    // Opens or closes every section, as the user would one by one.
-    void SetAllSectionsOpen(bool open);
 
     const std::vector<Row>& Rows() const { return m_rows; }
     int ContentHeight() const { return m_contentHeight; }

@@ -163,3 +163,21 @@ TEST_F(MainWindowTest, CutAndCopyHandTheSelectionWithItsMemoToTheFileManagers)
     // Nothing is deleted or moved by either.
     EXPECT_EQ(ReadTextFile(picture), "x");
 }
+
+TEST_F(MainWindowTest, BackForwardAndUpWalkTheFoldersAndTheHistoryRemembersThem)
+{
+    const std::string first = sandbox.MakeFolder("card/DCIM/100_A");
+    const std::string second = sandbox.MakeFolder("card/DCIM/101_B");
+    MainWindow window(settings);
+    window.OpenFolder(first);
+    window.OpenFolder(second);
+    ASSERT_TRUE(window.Dispatcher().Dispatch(kCommandBack));
+    EXPECT_EQ(window.CurrentFolder(), first);
+    ASSERT_TRUE(window.Dispatcher().Dispatch(kCommandForward));
+    EXPECT_EQ(window.CurrentFolder(), second);
+    ASSERT_TRUE(window.Dispatcher().Dispatch(kCommandUpOneLevel));
+    EXPECT_EQ(window.CurrentFolder(), sandbox / "card/DCIM");
+    // The history menu entry 2 is the folder opened before the last one.
+    ASSERT_TRUE(window.Dispatcher().Dispatch(41002));
+    EXPECT_EQ(window.CurrentFolder(), second);
+}

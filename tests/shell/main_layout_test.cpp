@@ -93,5 +93,7 @@ TEST(ViewCommands, TopBarButtonsMapToMainCommands)
     EXPECT_EQ(MainCommandOfTopBar(52016, 2), std::nullopt);
     EXPECT_EQ(MainCommandOfTopBar(52099, 1), std::nullopt);
     EXPECT_EQ(MainCommandOfLeftPanel(52004), 40304);
-    EXPECT_EQ(MainCommandOfLeftPanel(52006), std::nullopt);
+    EXPECT_EQ(MainCommandOfLeftPanel(52006), 40063);
+    EXPECT_EQ(MainCommandOfLeftPanel(52007), 40064);
+    EXPECT_EQ(MainCommandOfLeftPanel(52099), std::nullopt);
 }
