@@ -180,6 +180,7 @@ void MainWindow::CreateRegions()
     host.pointedItemChanged = [this](const MediaItem* item) { ShowPointedItem(item); };
     host.openContextMenu = [this](QPoint globalPosition) { OpenContextMenu(globalPosition); };
     host.startRename = [this](size_t index, QRect nameLine) { StartRename(index, nameLine); };
+    host.startDrag = [this] { StartFileDrag(); };
     host.renameOpen = [this] { return !m_renameEditor.isNull(); };
     m_thumbnailView = new ThumbnailView(m_itemList.Items(), m_worker, host, m_clientArea);
     CreateFullAreaViews(host);

@@ -197,6 +197,8 @@ private:
     // The in-place rename of a listed item over its name line, and its checks when typed.
     void StartRename(size_t index, QRect nameLine);
     void FinishRename(const std::string& oldPath, const std::string& typed);
+    // Drags the selection with its companions out of a view, to a file manager or the desktop.
+    void StartFileDrag();
     // Every opened folder goes into the history and the session's trail.
     void RecordVisit(const std::string& folder);
     void GoAlongTrail(bool forward);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
+#include <QDrag>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
@@ -165,4 +166,18 @@ void MainWindow::FinishRename(const std::string& oldPath, const std::string& typ
     }
     RefreshFolder();
     SelectOnlyItemAt(result.Ok() ? verdict.newPath : oldPath);
+}
+
+void MainWindow::StartFileDrag()
+{
+    RefreshSelection();
+    const std::vector<std::string> paths = SelectedTransferList(m_itemList.Items());
+    if (paths.empty())
+        return;
+    QWidget* source = QApplication::widgetAt(QCursor::pos());
+    auto* drag = new QDrag(source ? static_cast<QObject*>(source) : this);
+    drag->setMimeData(MakeFileMimeData(paths, false));
+    // A target that moved the files took them from this folder.
+    if (drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction) == Qt::MoveAction)
+        RefreshFolder();
 }
