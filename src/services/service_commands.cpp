@@ -30,6 +30,7 @@ enum class RunKind {
     SaveAs,
     SlideShow,
     Pane,          // leaves the current screen for a pane service
+    Bookmarks,     // the bookmark menu is built again afterwards
 };
 
 struct ServiceCommandRow {
@@ -63,6 +64,8 @@ constexpr ServiceCommandRow kRows[] = {
     {kCommandAutoCaptureSetting, "AutoCaptureSetting", RunKind::NoRepaint},
     {kCommandNetServiceSetting, "NetServiceSetting", RunKind::NoRepaint},
     {kCommandAbout, "About", RunKind::NoRepaint},
+    {kCommandAddBookmarks, "AddBookmarks", RunKind::Bookmarks},
+    {kCommandOrganizeBookmarks, "OrganizeBookmarks", RunKind::Bookmarks},
 };
 
 void RunRow(const ServiceCommandRow& row, ServiceRunner& runner, const ServiceCommandActions& actions)
@@ -112,6 +115,10 @@ void RunRow(const ServiceCommandRow& row, ServiceRunner& runner, const ServiceCo
         runner.Run(row.service);
         Call(actions.refreshAfterService);
         Call(actions.startWatching);
+        break;
+    case RunKind::Bookmarks:
+        runner.Run(row.service);
+        Call(actions.bookmarksChanged);
         break;
     case RunKind::SlideShow:
         Call(actions.beforeSlideShow);

@@ -12,6 +12,8 @@ inline constexpr int kCommandDpofWizard = 40004;
 inline constexpr int kCommandSaveAs = 40005;
 inline constexpr int kCommandAutoRename = 40009;
 inline constexpr int kCommandAbout = 40035;
+inline constexpr int kCommandAddBookmarks = 40040;
+inline constexpr int kCommandOrganizeBookmarks = 40041;
 inline constexpr int kCommandEndPaneService = 40047;
 inline constexpr int kCommandMergeFolder = 40050;
 inline constexpr int kCommandDivideFolder = 40051;
@@ -49,6 +51,8 @@ struct ServiceCommandActions {
     // Turns only the preview's display when its file cannot be rewritten; false otherwise.
     std::function<bool(int command)> turnPreviewDisplayOnly;
     std::function<void()> beforeSlideShow;
+    // After a bookmark service: the bookmark menu from the settings again.
+    std::function<void()> bookmarksChanged;
     std::function<void()> repaint;
 };
 

@@ -83,6 +83,7 @@ ServiceCommandActions MainWindow::ServiceActions()
     };
     actions.turnPreviewDisplayOnly = [this](int command) { return TurnPreviewDisplayOnly(command); };
     actions.beforeSlideShow = [this] { m_worker.Cancel(); };
+    actions.bookmarksChanged = [this] { BuildBookmarkMenu(); };
     actions.repaint = [this] { update(); };
     return actions;
 }

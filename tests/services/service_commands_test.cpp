@@ -53,6 +53,7 @@ struct ServiceCommandsTest : ::testing::Test {
         actions.refreshAfterService = [this] { steps += "refresh "; };
         actions.reloadPreview = [this] { steps += "reload "; };
         actions.turnPreviewDisplayOnly = [this](int) { return displayOnly; };
+        actions.bookmarksChanged = [this] { steps += "bookmarks "; };
         actions.repaint = [this] { steps += "repaint "; };
         RegisterServiceCommands(dispatcher, *runner, actions);
     }
@@ -138,4 +139,14 @@ TEST_F(ServiceCommandsTest, PaneCommandIsIgnoredWhileTheActivePaneRefusesToClose
     EXPECT_FALSE(runner->PaneActive());
     EXPECT_EQ(steps, "repaint ");
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST_F(ServiceCommandsTest, BookmarkServicesBuildTheBookmarkMenuAgain)
+{
+    const std::string module = Install("AddBookmarks", 0);
+    Register();
+    EXPECT_FALSE(dispatcher.HasHandler(kCommandOrganizeBookmarks));
+    ASSERT_TRUE(dispatcher.Dispatch(kCommandAddBookmarks));
+    EXPECT_EQ(steps, "bookmarks repaint ");
+    EXPECT_EQ(TestModuleLog(module), "SetService GetType Init Exec Free");
 }
