@@ -360,13 +360,24 @@ void ItemList::ChangeFolder(const std::string& folder)
     m_allInformationLoaded = false;
     m_folder = folder;
     m_items = ListFolderItems(m_folder);
+    RecordStamps();
     Publish();
+}
+
+void ItemList::RecordStamps()
+{
+    m_stamps.clear();
+    m_stamps.reserve(m_items.size());
+    for (const MediaItem& item : m_items)
+        m_stamps.emplace(item.fileName, ListedStamp{item.size, item.date});
 }
 
 void ItemList::Refresh()
 {
     std::vector<MediaItem> old = std::move(m_items);
     m_items = ListFolderItems(m_folder);
+    const std::unordered_map<std::string, ListedStamp> oldStamps = std::move(m_stamps);
+    RecordStamps();
 
     std::unordered_map<std::string_view, MediaItem*> oldByName;
     oldByName.reserve(old.size());
@@ -376,10 +387,15 @@ void ItemList::Refresh()
         const auto found = oldByName.find(item.fileName);
         if (found == oldByName.end())
             continue;
-        // The selection survives a refresh; what was loaded survives only for an unchanged file.
+        // The selection survives a refresh; what was loaded survives only for an unchanged file
+        // (a picture still being copied in by another program is read again once complete).
         item.selected = found->second->selected;
-        const bool rewritten = m_changedNames.count(item.fileName) != 0;
-        if (!rewritten && found->second->hasSoundMemo == item.hasSoundMemo)
+        const auto stamp = oldStamps.find(item.fileName);
+        const bool rewritten = m_changedNames.count(item.fileName) != 0 || stamp == oldStamps.end()
+                               || !(stamp->second == ListedStamp{item.size, item.date});
+        if (rewritten)
+            m_changedNames.insert(item.fileName);
+        else if (found->second->hasSoundMemo == item.hasSoundMemo)
             item.detail = std::move(found->second->detail);
     }
     for (const std::string& name : m_changedNames)

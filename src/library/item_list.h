@@ -81,7 +81,16 @@ private:
     ItemInformation ReadInformation(const MediaItem& item) const;
     void ApplyInformation(MediaItem& item) const;
 
+    // The size and file time of each file as last listed, before any shooting date replaced it.
+    struct ListedStamp {
+        uint64_t size = 0;
+        uint64_t fileTime = 0;
+        friend bool operator==(const ListedStamp&, const ListedStamp&) = default;
+    };
+    void RecordStamps();
+
     std::unordered_set<std::string> m_changedNames;
+    std::unordered_map<std::string, ListedStamp> m_stamps;
     InformationReader m_reader;
     std::string m_folder;
     std::vector<MediaItem> m_items;

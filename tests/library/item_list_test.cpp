@@ -5,6 +5,9 @@
 #include <unistd.h>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "fixtures/sandbox.h"
@@ -409,6 +412,30 @@ TEST(FolderListingFromFiles, LoadsShootingDateAndSizeFromJpeg)
     EXPECT_EQ(dated.height, 480);
     EXPECT_EQ(list.Items().at(1).width, 320);
     EXPECT_EQ(list.Items().at(1).height, 240);
+}
+
+// A picture that another program was still copying in when it was listed is read again once
+// it has its whole size, though its name stayed the same.
+TEST_F(FolderListing, RefreshReadsAFileAgainWhoseSizeOrTimeChanged)
+{
+    for (const char* name : {"growing.jpg", "touched.jpg", "still.jpg"})
+        sandbox.WriteFile(name, "p");
+    List();
+    for (const char* name : {"growing.jpg", "touched.jpg", "still.jpg"})
+        MutableItem(name).detail->loaded = true;
+    const MediaItemDetail* still = Item("still.jpg").detail.get();
+    sandbox.WriteFile("growing.jpg", "the whole picture at last");
+    const std::string touched = sandbox / "touched.jpg";
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, touched.c_str(), times, 0), 0);
+    list.Refresh();
+    EXPECT_FALSE(Item("growing.jpg").detail->loaded);
+    EXPECT_FALSE(Item("touched.jpg").detail->loaded);
+    EXPECT_EQ(Item("still.jpg").detail.get(), still);
+    // Unchanged since, they keep what is loaded now.
+    MutableItem("growing.jpg").detail->loaded = true;
+    list.Refresh();
+    EXPECT_TRUE(Item("growing.jpg").detail->loaded);
 }
 
 TEST_F(FolderListing, RefreshReadsARewrittenFileAgain)
