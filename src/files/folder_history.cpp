@@ -33,12 +33,12 @@ std::vector<FolderLink> ReadList(const char* list, int limit)
 
 } // namespace
 
-std::vector<FolderLink> ReadHistory()
+std::vector<FolderLink> ReadStoredHistory()
 {
     return ReadList("History", kMaxHistoryEntries);
 }
 
-std::vector<FolderLink> ReadBookmarks()
+std::vector<FolderLink> ReadStoredBookmarks()
 {
     return ReadList("Bookmark", kMaxBookmarks);
 }
@@ -49,7 +49,7 @@ void AddToHistory(const std::string& folderPath, const std::string& displayName)
     if (list.empty())
         return;
     std::vector<FolderLink> entries{{displayName, EncodeHex(list)}};
-    for (FolderLink& stored : ReadHistory())
+    for (FolderLink& stored : ReadStoredHistory())
         if (stored.name != displayName)
             entries.push_back(std::move(stored));
     if (entries.size() > kMaxHistoryEntries)

@@ -22,8 +22,8 @@ struct FolderLink {
 };
 
 // The stored entries, at most 20 history entries and 100 bookmarks whatever Size says.
-std::vector<FolderLink> ReadHistory();
-std::vector<FolderLink> ReadBookmarks();
+std::vector<FolderLink> ReadStoredHistory();
+std::vector<FolderLink> ReadStoredBookmarks();
 
 // Puts the folder first in the history: an older entry with the same name goes (two cards
 // with the same label count as one), and at most 20 entries are kept.

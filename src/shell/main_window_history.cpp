@@ -77,7 +77,7 @@ void MainWindow::BuildHistoryMenu()
     if (!m_menus)
         return;
     RebuildNumberedEntries(m_menus->NamedMenu("history"), kFirstHistoryCommand,
-                           kFirstHistoryCommand + kMaxHistoryEntries - 1, ReadHistory(), kFirstHistoryCommand,
+                           kFirstHistoryCommand + kMaxHistoryEntries - 1, ReadStoredHistory(), kFirstHistoryCommand,
                            [this](int command) { m_dispatcher.Dispatch(command); });
 }
 
@@ -86,7 +86,7 @@ void MainWindow::BuildBookmarkMenu()
     if (!m_menus)
         return;
     RebuildNumberedEntries(MenuAt(menuBar(), kBookmarkMenuIndex), kBookmarkSeparator,
-                           kFirstBookmarkCommand + kMaxBookmarks - 1, ReadBookmarks(), kFirstBookmarkCommand,
+                           kFirstBookmarkCommand + kMaxBookmarks - 1, ReadStoredBookmarks(), kFirstBookmarkCommand,
                            [this](int command) { m_dispatcher.Dispatch(command); });
 }
 
@@ -110,12 +110,12 @@ void MainWindow::RegisterFolderHistoryCommands()
     m_dispatcher.RegisterRange(kFirstHistoryCommand, kFirstHistoryCommand + kMaxHistoryEntries - 1,
                                [this, entryAt](int command) {
                                    if (m_services->AskBeforeLeaving())
-                                       OpenFolderLink(entryAt(ReadHistory(), command - kFirstHistoryCommand));
+                                       OpenFolderLink(entryAt(ReadStoredHistory(), command - kFirstHistoryCommand));
                                });
     m_dispatcher.RegisterRange(kFirstBookmarkCommand, kFirstBookmarkCommand + kMaxBookmarks - 1,
                                [this, entryAt](int command) {
                                    if (m_services->AskBeforeLeaving())
-                                       OpenFolderLink(entryAt(ReadBookmarks(), command - kFirstBookmarkCommand));
+                                       OpenFolderLink(entryAt(ReadStoredBookmarks(), command - kFirstBookmarkCommand));
                                });
     m_dispatcher.Register(kCommandBack, [this] { GoAlongTrail(false); });
     m_dispatcher.Register(kCommandForward, [this] { GoAlongTrail(true); });

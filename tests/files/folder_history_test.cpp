@@ -17,7 +17,7 @@ protected:
     std::vector<std::string> Names() const
     {
         std::vector<std::string> names;
-        for (const FolderLink& entry : ReadHistory())
+        for (const FolderLink& entry : ReadStoredHistory())
             names.push_back(entry.name);
         return names;
     }
@@ -39,7 +39,7 @@ TEST_F(FolderHistoryTest, TheLatestFolderComesFirstOnceAndAnOlderOneWithItsNameG
     // Two cards with the same label count as one: the older entry goes.
     AddToHistory(b, "DCIM");
     EXPECT_EQ(Names(), (std::vector<std::string>{"DCIM", "c"}));
-    EXPECT_EQ(ExistingFolderOf(ReadHistory().front()), b);
+    EXPECT_EQ(ExistingFolderOf(ReadStoredHistory().front()), b);
 }
 
 TEST_F(FolderHistoryTest, AtMostTwentyEntriesWhateverTheStoredSizeSays)
@@ -51,9 +51,9 @@ TEST_F(FolderHistoryTest, AtMostTwentyEntriesWhateverTheStoredSizeSays)
     EXPECT_EQ(names.front(), "f21");
     EXPECT_EQ(names.back(), "f2"); // the oldest dropped
     RegistryWriteDword("History\\Size", 35);
-    EXPECT_EQ(ReadHistory().size(), 20u);
+    EXPECT_EQ(ReadStoredHistory().size(), 20u);
     RegistryWriteDword("Bookmark\\Size", 500);
-    EXPECT_EQ(ReadBookmarks().size(), static_cast<size_t>(kMaxBookmarks));
+    EXPECT_EQ(ReadStoredBookmarks().size(), static_cast<size_t>(kMaxBookmarks));
 }
 
 TEST_F(FolderHistoryTest, LinksThatDoNotNameAnExistingFolderAreNotFound)
@@ -77,7 +77,7 @@ TEST_F(FolderHistoryTest, BookmarkNamesWithEqualsSignsAndNewlinesSurviveTheSetti
     RegistryWriteString("Bookmark\\001\\Name", "a=b\nsecond line");
     RegistryWriteString("Bookmark\\001\\Link", EncodeHex(EncodeItemIdList(folder)));
     UseSettingsFile(sandbox / "settings.reg"); // read back from the file
-    const std::vector<FolderLink> bookmarks = ReadBookmarks();
+    const std::vector<FolderLink> bookmarks = ReadStoredBookmarks();
     ASSERT_EQ(bookmarks.size(), 1u);
     EXPECT_EQ(bookmarks.front().name, "a=b\nsecond line");
     EXPECT_EQ(ExistingFolderOf(bookmarks.front()), folder);

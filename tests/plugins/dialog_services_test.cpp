@@ -184,7 +184,8 @@ TEST(SlideShowWindow, StepsPastTheLastPictureClose)
 
 TEST(DialogServices, LoadAsTheProgramLoadsThem)
 {
-    for (const char* module : {"svc30.so", "svc19.so", "svc01.so", "svc02.so", "svc14.so", "svc06.so"}) {
+    for (const char* module : {"svc30.so", "svc19.so", "svc01.so", "svc02.so", "svc14.so", "svc06.so",
+                               "svc23.so", "svc24.so"}) {
         ServiceSlot slot;
         slot.SetModulePath(std::string(VISTREL_SYSTEM_DIR) + "/" + module);
         ASSERT_TRUE(slot.Load(NoHostFunctions)) << slot.LoadError();
