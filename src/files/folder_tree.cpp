@@ -120,6 +120,17 @@ void FolderTree::SelectFolderPath(const std::string& path)
     m_revealPending = true;
 }
 
+void FolderTree::SetDropTarget(const std::string& folder)
+{
+    const QModelIndex index = IndexOfPath(QString::fromStdString(folder.empty() ? m_shownFolder : folder));
+    if (!selectionModel())
+        return;
+    if (index.isValid())
+        selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    else
+        selectionModel()->clearSelection();
+}
+
 void FolderTree::PickFolder(const QModelIndex& index)
 {
     const std::string path = ItemFolderPath(index);

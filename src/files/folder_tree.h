@@ -27,6 +27,10 @@ public:
     std::string ItemFolderPath(const QModelIndex& index) const;
     std::string SelectedFolderPath() const;
 
+    // Marks the folder a drag hovers over as the drop target (its row selected, nothing opened);
+    // an empty path gives the shown folder its selection back.
+    void SetDropTarget(const std::string& folder);
+
     // True while the tree has the keyboard focus: file commands then act on its folder.
     bool HasFocusFlag() const { return m_focusFlag; }
 

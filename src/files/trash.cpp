@@ -15,6 +15,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "files/no_replace_rename.h"
 #include "framework/file_descriptor.h"
 
 namespace {
@@ -176,20 +177,6 @@ std::string TrashName(const std::string& name, int attempt, bool isFolder)
         stem.resize(keep);
     }
     return stem + suffix + extension;
-}
-
-// rename that never replaces what is at the target. Some file systems (FUSE ones) do not know
-// the flag; there the target is looked at first.
-int RenameNoReplace(const std::string& from, const std::string& to)
-{
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return errno;
-    struct stat status {};
-    if (::lstat(to.c_str(), &status) == 0)
-        return EEXIST;
-    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
 int WriteAll(int fd, const std::string& text)

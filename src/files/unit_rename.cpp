@@ -1,9 +1,7 @@
 #include "files/unit_rename.h"
 
 #include <cerrno>
-#include <cstdio>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,29 +45,6 @@ int EntryState(const std::string& path)
 }
 
 } // namespace
-
-int RenameByLink(const std::string& from, const std::string& to)
-{
-    if (::link(from.c_str(), to.c_str()) != 0)
-        return errno;
-    if (::unlink(from.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(to.c_str());
-        return error;
-    }
-    return 0;
-}
-
-int RenameNoReplace(const std::string& from, const std::string& to)
-{
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    // Some file systems (network and FUSE ones) do not know the flag; a plain rename would
-    // replace a target created since the checks, so they get the link instead.
-    if (errno == EINVAL)
-        return RenameByLink(from, to);
-    return errno;
-}
 
 UnitRenameRequest UnitRenameRequestForItem(const MediaItem& item, std::string newName)
 {

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "files/no_replace_rename.h"
 #include "library/media_item.h"
 
 // Renames one listed entry as a unit: a picture together with the sound memo and RAW companion
@@ -23,14 +24,6 @@ struct RenamedPath {
 // Renames `from` to `to` unless `to` exists; 0 or an errno value. The default is
 // RenameNoReplace; tests inject failures.
 using Renamer = std::function<int(const std::string& from, const std::string& to)>;
-
-// renameat2(RENAME_NOREPLACE); where the file system cannot (EINVAL), RenameByLink.
-int RenameNoReplace(const std::string& from, const std::string& to);
-
-// link() then unlink(): the new name is created only when it is free, so nothing is replaced
-// either. A file whose old name cannot be removed keeps it (the new link is removed again).
-// Folders cannot be linked (EPERM).
-int RenameByLink(const std::string& from, const std::string& to);
 
 struct UnitRenameRequest {
     std::string path;                    // the entry's full path

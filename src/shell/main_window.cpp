@@ -105,6 +105,7 @@ MainWindow::MainWindow(AppSettings& settings, ThumbnailWorker& worker, QWidget* 
     m_itemList.RestoreSortType(settings.sortType);
     CreateRegions();
     CreateServices();
+    CreateFolderWatch();
     RegisterCommands();
     m_dispatcher.Register(kCommandProcessForwardedText, [this] { ProcessForwardedText(); });
     CreateMenus();
@@ -191,6 +192,7 @@ void MainWindow::CreateRegions()
     auto* periodPanelPage = new QWidget;
     periodPanelPage->setObjectName("PeriodPanelPage");
     m_leftPanel->SetPages(m_menuPanel, m_folderTree, periodPanelPage);
+    AcceptFileDrops();
     m_informationArea = new InformationArea;
     m_leftPanel->SetCompanion(m_informationArea);
 
@@ -298,6 +300,7 @@ void MainWindow::SetBrowseMode(bool periodMode)
         m_folderTree->SelectFolderPath(m_currentFolder);
     }
     m_reportView->SetPeriodMode(periodMode);
+    ArmFolderWatch();
     ListChangedInViews();
     RefreshSelection();
     RefreshButtons();
@@ -446,6 +449,7 @@ void MainWindow::RegisterCommands()
     RegisterFolderHistoryCommands();
     m_dispatcher.Register(kCommandCut, [this] { CopySelectionToClipboard(true, false); });
     m_dispatcher.Register(kCommandCopy, [this] { CopySelectionToClipboard(false, false); });
+    m_dispatcher.Register(kCommandPaste, [this] { PasteFiles(); });
     m_dispatcher.Register(kCommandCopyPicture, [this] {
         if (!SendToPaneService("ZORX_CopyToClipboard"))
             CopySelectionToClipboard(false, true);
@@ -616,6 +620,7 @@ void MainWindow::OpenFolder(const std::string& path)
         if (ShownViewMode() == 1)
             ShowFocusWhenNothingSelected();
     }
+    ArmFolderWatch();
     RecordVisit(path);
     RefreshTitle();
     update();

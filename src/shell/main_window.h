@@ -9,7 +9,9 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "files/file_transfer.h"
 #include "files/folder_history.h"
+#include "files/folder_watch.h"
 #include "framework/window_placement.h"
 #include "library/item_list.h"
 #include "library/library_counts.h"
@@ -199,6 +201,19 @@ private:
     void FinishRename(const std::string& oldPath, const std::string& typed);
     // Drags the selection with its companions out of a view, to a file manager or the desktop.
     void StartFileDrag();
+    // Copies or moves files into a folder with progress and conflict questions, reports what
+    // failed or was left out, and lists the folder again; true when everything was done.
+    bool TransferInto(const std::vector<std::string>& paths, const std::string& folder, TransferMode mode,
+                      const std::vector<std::string>& leftOut);
+    void PasteFiles();
+    // The views and the folder tree take files dropped from other programs.
+    void AcceptFileDrops();
+    // The watch on the shown folder: armed with every folder opened, suspended around the
+    // program's own changes of files, and its notifications turned into commands 49001/49002.
+    void CreateFolderWatch();
+    void ArmFolderWatch();
+    void SuspendFolderWatch();
+    void OnFolderWatch(const FolderWatch::Notification& notification);
     // Every opened folder goes into the history and the session's trail.
     void RecordVisit(const std::string& folder);
     void GoAlongTrail(bool forward);
@@ -253,6 +268,7 @@ private:
     QPointer<QWidget> m_dialogWindow;
     QPointer<QWidget> m_renameEditor;
     NavigationTrail m_trail;
+    std::unique_ptr<FolderWatch> m_watch;
     bool m_followingTrail = false;
     ServiceMenuEntries m_helperEntries;
     ServiceMenuEntries m_programEntries;

@@ -10,12 +10,16 @@
 #include <QImage>
 #include <QMimeData>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include "files/delete_selection.h"
 #include "files/file_clipboard.h"
+#include "files/file_drop_target.h"
+#include "files/file_transfer.h"
 #include "files/folder_tree.h"
 #include "files/rename_editor.h"
 #include "files/rename_rules.h"
+#include "files/transfer_dialogs.h"
 #include "files/unit_rename.h"
 #include "formats/picture_reader.h"
 #include "library/dib_image.h"
@@ -23,7 +27,11 @@
 #include "shell/main_window.h"
 #include "shell/message_box.h"
 #include "views/preview_picture_area.h"
+#include "views/filmstrip.h"
 #include "views/preview_view.h"
+#include "views/report_view.h"
+#include "views/thumbnail_grid.h"
+#include "views/thumbnail_view.h"
 #include "views/thumbnail_cell_painter.h"
 
 namespace {
@@ -42,17 +50,19 @@ DeleteDialogs DialogsOwnedBy(QWidget* owner)
 void MainWindow::DeleteSelection()
 {
     // With the folder tree focused, Delete means the folder it shows.
-    if (m_folderTree->hasFocus()) {
+    if (m_folderTree->HasFocusFlag()) {
         DeleteCurrentFolder();
         return;
     }
     m_worker.Cancel();
     RefreshSelection();
+    SuspendFolderWatch();
     Trasher trasher;
     const DeleteSelectionResult result
         = DeleteEntries(SelectedDeleteEntries(m_itemList.Items()), DialogsOwnedBy(this), trasher);
     if (!result.vanished.empty())
         RefreshFolder();
+    ArmFolderWatch();
 }
 
 void MainWindow::DeleteCurrentFolder()
@@ -63,10 +73,13 @@ void MainWindow::DeleteCurrentFolder()
     DeleteEntry folder;
     folder.path = m_currentFolder;
     folder.isFolder = true;
+    SuspendFolderWatch();
     Trasher trasher;
     const DeleteSelectionResult result = DeleteEntries({folder}, DialogsOwnedBy(this), trasher);
-    if (result.vanished.empty())
+    if (result.vanished.empty()) {
+        ArmFolderWatch();
         return;
+    }
     const std::filesystem::path parent = std::filesystem::path(m_currentFolder).parent_path();
     std::error_code error;
     OpenFolder(std::filesystem::is_directory(parent, error)
@@ -105,7 +118,7 @@ void MainWindow::CopySelectionToClipboard(bool cut, bool withPicture)
     m_updateFolder.clear();
     // With the folder tree focused, the folder it shows is what is cut or copied.
     std::vector<std::string> paths;
-    if (!m_folderTree->hasFocus())
+    if (!m_folderTree->HasFocusFlag())
         paths = SelectedTransferList(m_itemList.Items());
     else if (!m_currentFolder.empty())
         paths.push_back(m_currentFolder);
@@ -157,14 +170,18 @@ void MainWindow::FinishRename(const std::string& oldPath, const std::string& typ
     if (verdict.outcome != RenameOutcome::Rename)
         return;
     m_worker.Cancel();
+    SuspendFolderWatch();
     MediaItem& item = items[static_cast<size_t>(index)];
     const UnitRenameResult result = RenameUnit(UnitRenameRequestForItem(item, verdict.newName));
     if (!result.Ok()) {
         ShowErrorText(this, UnitRenameFailureMessage(result).text);
-        if (result.status != UnitRenameStatus::RollbackFailed)
+        if (result.status != UnitRenameStatus::RollbackFailed) {
+            ArmFolderWatch();
             return;
+        }
     }
     RefreshFolder();
+    ArmFolderWatch();
     SelectOnlyItemAt(result.Ok() ? verdict.newPath : oldPath);
 }
 
@@ -180,4 +197,58 @@ void MainWindow::StartFileDrag()
     // A target that moved the files took them from this folder.
     if (drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction) == Qt::MoveAction)
         RefreshFolder();
+}
+
+bool MainWindow::TransferInto(const std::vector<std::string>& paths, const std::string& folder, TransferMode mode,
+                              const std::vector<std::string>& leftOut)
+{
+    m_worker.Cancel();
+    m_updateFolder.clear();
+    SuspendFolderWatch();
+    TransferDialogs dialogs(this, mode);
+    const TransferResult result = TransferFiles(UnitsOfPaths(paths), folder, mode, dialogs);
+    ArmFolderWatch();
+    std::string problems = TransferFailureText(result);
+    if (!leftOut.empty()) {
+        problems += problems.empty() ? "These were left out, since they are no local files:" : "\nLeft out:";
+        for (const std::string& path : leftOut)
+            problems += "\n" + path;
+    }
+    if (!problems.empty())
+        ShowErrorText(this, problems);
+    if (!result.created.empty() || !result.vanished.empty())
+        RefreshFolder();
+    return result.Succeeded() && !result.cancelled;
+}
+
+void MainWindow::PasteFiles()
+{
+    const QMimeData* payload = QGuiApplication::clipboard()->mimeData();
+    const std::optional<ClipboardFiles> files = payload ? ReadFileMimeData(*payload) : std::nullopt;
+    if (!files || m_currentFolder.empty() || PeriodMode())
+        return;
+    const bool done = TransferInto(files->paths, m_currentFolder, files->cut ? TransferMode::Move : TransferMode::Copy,
+                                   files->rejected);
+    // A cut is done once it is pasted: the files are no longer where the clipboard says.
+    if (files->cut && done)
+        QGuiApplication::clipboard()->clear();
+}
+
+void MainWindow::AcceptFileDrops()
+{
+    const auto drop = [this](const ClipboardFiles& files, TransferMode mode, const std::string& folder) {
+        // After the drag has ended: the source may be one of our own views, still in its drag.
+        QTimer::singleShot(0, this, [this, files, mode, folder] { TransferInto(files.paths, folder, mode, files.rejected); });
+    };
+    const auto currentFolder = [this](const QPoint&) { return PeriodMode() ? std::string() : m_currentFolder; };
+    for (QWidget* view : {m_thumbnailView->Grid().viewport(), m_reportView->viewport(),
+                          m_previewView->Strip().viewport()})
+        FileDropTarget::Install(view, currentFolder, drop);
+    FileDropTarget::Install(
+        m_folderTree->viewport(),
+        [this](const QPoint& position) { return m_folderTree->ItemFolderPath(m_folderTree->indexAt(position)); },
+        drop, [this](const std::string& folder) {
+            // The folder under a drag is marked as the drop target.
+            m_folderTree->SetDropTarget(folder);
+        });
 }

@@ -71,6 +71,8 @@ void MainWindow::InstallServicePackages()
 ServiceCommandActions MainWindow::ServiceActions()
 {
     ServiceCommandActions actions;
+    actions.stopWatching = [this] { SuspendFolderWatch(); };
+    actions.startWatching = [this] { ArmFolderWatch(); };
     actions.clearUpdateFolder = [this] {
         m_updateFolder.clear();
         m_updateFiles.clear();

@@ -10,6 +10,7 @@ inline constexpr int kCommandOpen = 40001;
 inline constexpr int kCommandDelete = 40007;
 inline constexpr int kCommandCut = 40012;
 inline constexpr int kCommandCopy = 40013;
+inline constexpr int kCommandPaste = 40014;
 inline constexpr int kCommandClose = 40011;
 inline constexpr int kCommandSelectAll = 40017;
 inline constexpr int kCommandStopLoading = 40027;
