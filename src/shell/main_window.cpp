@@ -450,6 +450,9 @@ void MainWindow::RegisterCommands()
     m_dispatcher.Register(kCommandCut, [this] { CopySelectionToClipboard(true, false); });
     m_dispatcher.Register(kCommandCopy, [this] { CopySelectionToClipboard(false, false); });
     m_dispatcher.Register(kCommandPaste, [this] { PasteFiles(); });
+    m_dispatcher.Register(kCommandCopyToFolder, [this] { TransferSelectionToFolder(TransferMode::Copy); });
+    m_dispatcher.Register(kCommandMoveToFolder, [this] { TransferSelectionToFolder(TransferMode::Move); });
+    m_dispatcher.Register(kCommandNewFolder, [this] { CreateNewFolder(); });
     m_dispatcher.Register(kCommandCopyPicture, [this] {
         if (!SendToPaneService("ZORX_CopyToClipboard"))
             CopySelectionToClipboard(false, true);

@@ -206,6 +206,9 @@ private:
     bool TransferInto(const std::vector<std::string>& paths, const std::string& folder, TransferMode mode,
                       const std::vector<std::string>& leftOut);
     void PasteFiles();
+    // Copy to Folder and Move to Folder: the folder asked for, starting at the last one chosen.
+    void TransferSelectionToFolder(TransferMode mode);
+    void CreateNewFolder();
     // The views and the folder tree take files dropped from other programs.
     void AcceptFileDrops();
     // The watch on the shown folder: armed with every folder opened, suspended around the
@@ -268,6 +271,7 @@ private:
     QPointer<QWidget> m_dialogWindow;
     QPointer<QWidget> m_renameEditor;
     NavigationTrail m_trail;
+    std::string m_lastDestination; // of copy and move to a folder, kept while the program runs
     std::unique_ptr<FolderWatch> m_watch;
     bool m_followingTrail = false;
     ServiceMenuEntries m_helperEntries;

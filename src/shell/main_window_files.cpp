@@ -1,11 +1,16 @@
 // The main window's side of the file commands: it stops the loader, hands the selection to the
 // file operations with the program's message boxes, and lists the folder again afterwards.
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
 #include <QDrag>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
@@ -22,6 +27,7 @@
 #include "files/transfer_dialogs.h"
 #include "files/unit_rename.h"
 #include "formats/picture_reader.h"
+#include "framework/string_table.h"
 #include "library/dib_image.h"
 #include "library/thumbnail_worker.h"
 #include "shell/main_window.h"
@@ -251,4 +257,53 @@ void MainWindow::AcceptFileDrops()
             // The folder under a drag is marked as the drop target.
             m_folderTree->SetDropTarget(folder);
         });
+}
+
+void MainWindow::TransferSelectionToFolder(TransferMode mode)
+{
+    m_worker.Cancel();
+    RefreshSelection();
+    const std::vector<std::string> paths = SelectedTransferList(m_itemList.Items());
+    if (paths.empty())
+        return;
+    const bool copy = mode == TransferMode::Copy;
+    // The dialog's title and its two lines of explanation, in the program's words.
+    const QString title = QString::fromStdString(GetText(copy ? "EX_FOLDERCOPY_STRING1" : "EX_FOLDERMOVE_STRING1")) + " - "
+                          + QString::fromStdString(GetText(copy ? "EX_FOLDERCOPY_STRING2" : "EX_FOLDERMOVE_STRING2"));
+    QFileDialog dialog(this, title, QString::fromStdString(m_lastDestination.empty() ? m_currentFolder : m_lastDestination));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setLabelText(QFileDialog::Accept, copy ? "Copy" : "Move");
+    dialog.setToolTip(QString::fromStdString(GetText(copy ? "EX_FOLDERCOPY_STRING3" : "EX_FOLDERMOVE_STRING3")));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    std::string folder = dialog.selectedFiles().front().toStdString();
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    m_lastDestination = folder;
+    TransferInto(paths, folder, mode, {});
+}
+
+void MainWindow::CreateNewFolder()
+{
+    if (m_currentFolder.empty() || PeriodMode())
+        return;
+    SuspendFolderWatch();
+    std::string made;
+    for (int number = 1; number < 1000 && made.empty(); ++number) {
+        const std::string name = number == 1 ? std::string("New folder") : NumberedName("New folder", number, true);
+        const std::string path = (std::filesystem::path(m_currentFolder) / name).string();
+        if (::mkdir(path.c_str(), 0777) == 0)
+            made = path;
+        else if (errno != EEXIST)
+            break;
+    }
+    if (made.empty()) {
+        const int error = errno;
+        ShowErrorText(this, "A new folder cannot be made in " + m_currentFolder + ": " + std::strerror(error));
+    } else {
+        RefreshFolder();
+        SelectOnlyItemAt(made);
+    }
+    ArmFolderWatch();
 }

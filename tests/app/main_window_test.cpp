@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -180,4 +183,20 @@ TEST_F(MainWindowTest, BackForwardAndUpWalkTheFoldersAndTheHistoryRemembersThem)
     // The history menu entry 2 is the folder opened before the last one.
     ASSERT_TRUE(window.Dispatcher().Dispatch(41002));
     EXPECT_EQ(window.CurrentFolder(), second);
+}
+
+TEST_F(MainWindowTest, NewFolderMakesTheNextFreeNameAndSelectsIt)
+{
+    const std::string card = sandbox.MakeFolder("card");
+    MainWindow window(settings);
+    window.OpenFolder(card);
+    ASSERT_TRUE(window.Dispatcher().Dispatch(kCommandNewFolder));
+    ASSERT_TRUE(window.Dispatcher().Dispatch(kCommandNewFolder));
+    EXPECT_TRUE(std::filesystem::is_directory(card + "/New folder"));
+    EXPECT_TRUE(std::filesystem::is_directory(card + "/New folder (2)"));
+    const std::vector<MediaItem>& items = window.Items().Items();
+    ASSERT_EQ(items.size(), 2u);
+    const auto selected = std::find_if(items.begin(), items.end(), [](const MediaItem& item) { return item.selected; });
+    ASSERT_NE(selected, items.end());
+    EXPECT_EQ(selected->fileName, "New folder (2)");
 }
