@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_timing.h"
 #include "formats/exif_block_builder.h"
 #include "formats/exif_thumbnail.h"
 #include "formats/jpeg_encode.h"
@@ -74,21 +75,6 @@ bool WriteCameraJpeg(const std::string& path)
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(jpeg.data()), static_cast<std::streamsize>(jpeg.size()));
     return static_cast<bool>(out);
-}
-
-// `prepare` runs before each timed run, outside the timing.
-double BestSeconds(int runs, const std::function<void()>& prepare, const std::function<bool()>& run)
-{
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        prepare();
-        const auto start = std::chrono::steady_clock::now();
-        if (!run())
-            return -1;
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        best = std::min(best, elapsed.count());
-    }
-    return best;
 }
 
 } // namespace

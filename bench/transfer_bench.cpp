@@ -5,8 +5,6 @@
 // Targets: copy at most 1.2 times cp, move at most twice mv.
 // Usage: transfer_bench [RUNS] [FILES] [FOLDER]
 
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
@@ -18,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_timing.h"
 #include "files/file_transfer.h"
 
 extern char** environ;
@@ -58,40 +57,6 @@ std::vector<TransferUnit> MakeFiles(const fs::path& folder, int count)
     return units;
 }
 
-int CountFiles(const fs::path& folder)
-{
-    std::error_code error;
-    return static_cast<int>(std::distance(fs::directory_iterator(folder, error), fs::directory_iterator()));
-}
-
-bool Spawn(std::vector<std::string> arguments)
-{
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (::posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-        return false;
-    int status = 0;
-    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-// `prepare` runs before each timed run, outside the timing.
-double BestSeconds(int runs, const std::function<void()>& prepare, const std::function<bool()>& run)
-{
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        prepare();
-        const auto start = std::chrono::steady_clock::now();
-        if (!run())
-            return -1;
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        best = std::min(best, elapsed.count());
-    }
-    return best;
-}
-
 bool Transfer(const std::vector<TransferUnit>& units, const fs::path& into, TransferMode mode)
 {
     QuietListener listener;
@@ -117,7 +82,7 @@ int main(int argc, char** argv)
     const fs::path card = folder / "card";
     const fs::path photos = folder / "photos";
     std::vector<TransferUnit> units = MakeFiles(card, count);
-    const int files = CountFiles(card);
+    const int files = CountEntries(card);
     std::printf("%d pictures of %zu KB, %d files in all, best of %d\n", count, kPictureBytes / 1024, files, runs);
 
     const auto freshDestination = [&] {
@@ -125,14 +90,14 @@ int main(int argc, char** argv)
         fs::create_directories(photos);
     };
     const double copySeconds = BestSeconds(runs, freshDestination, [&] { return Transfer(units, photos, TransferMode::Copy); });
-    if (copySeconds < 0 || CountFiles(photos) != files) {
+    if (copySeconds < 0 || CountEntries(photos) != files) {
         std::fprintf(stderr, "TransferFiles did not copy every file\n");
         return 1;
     }
     const double cpSeconds = BestSeconds(runs, freshDestination, [&] {
-        return Spawn({"cp", "-r", (card / ".").string(), photos.string()});
+        return RunProgram({"cp", "-r", (card / ".").string(), photos.string()});
     });
-    if (cpSeconds < 0 || CountFiles(photos) != files) {
+    if (cpSeconds < 0 || CountEntries(photos) != files) {
         std::fprintf(stderr, "cp -r failed\n");
         return 1;
     }
@@ -144,7 +109,7 @@ int main(int argc, char** argv)
         freshDestination();
     };
     const double moveSeconds = BestSeconds(runs, freshCard, [&] { return Transfer(units, photos, TransferMode::Move); });
-    if (moveSeconds < 0 || CountFiles(photos) != files || CountFiles(card) != 0) {
+    if (moveSeconds < 0 || CountEntries(photos) != files || CountEntries(card) != 0) {
         std::fprintf(stderr, "TransferFiles did not move every file\n");
         return 1;
     }
@@ -152,9 +117,9 @@ int main(int argc, char** argv)
         std::vector<std::string> arguments{"mv", "-t", photos.string()};
         for (const fs::directory_entry& entry : fs::directory_iterator(card))
             arguments.push_back(entry.path().string());
-        return Spawn(std::move(arguments));
+        return RunProgram(std::move(arguments));
     });
-    if (mvSeconds < 0 || CountFiles(photos) != files) {
+    if (mvSeconds < 0 || CountEntries(photos) != files) {
         std::fprintf(stderr, "mv failed\n");
         return 1;
     }

@@ -4,8 +4,6 @@
 // process. Target: at most twice gio's time.
 // Usage: trash_bench [RUNS] [FILES] [FOLDER]
 
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
@@ -17,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_timing.h"
 #include "files/trash.h"
 
 extern char** environ;
@@ -40,40 +39,11 @@ std::vector<std::string> MakeFiles(const fs::path& folder, int count)
     return paths;
 }
 
-int CountFiles(const fs::path& folder)
-{
-    std::error_code error;
-    return static_cast<int>(std::distance(fs::directory_iterator(folder, error), fs::directory_iterator()));
-}
-
 bool RunGioTrash(const std::vector<std::string>& paths)
 {
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>("gio"));
-    argv.push_back(const_cast<char*>("trash"));
-    for (const std::string& path : paths)
-        argv.push_back(const_cast<char*>(path.c_str()));
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (::posix_spawnp(&child, "gio", nullptr, nullptr, argv.data(), environ) != 0)
-        return false;
-    int status = 0;
-    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-// `prepare` runs before each timed run, outside the timing.
-double BestSeconds(int runs, const std::function<void()>& prepare, const std::function<bool()>& run)
-{
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        prepare();
-        const auto start = std::chrono::steady_clock::now();
-        if (!run())
-            return -1;
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        best = std::min(best, elapsed.count());
-    }
-    return best;
+    std::vector<std::string> arguments{"gio", "trash"};
+    arguments.insert(arguments.end(), paths.begin(), paths.end());
+    return RunProgram(std::move(arguments));
 }
 
 } // namespace
@@ -106,7 +76,7 @@ int main(int argc, char** argv)
         }
         return true;
     });
-    if (ourSeconds < 0 || CountFiles(trash / "files") != count || CountFiles(trash / "info") != count) {
+    if (ourSeconds < 0 || CountEntries(trash / "files") != count || CountEntries(trash / "info") != count) {
         std::fprintf(stderr, "Trasher did not trash every file into %s\n", trash.c_str());
         return 1;
     }
@@ -118,7 +88,7 @@ int main(int argc, char** argv)
         return 0;
     }
     const double gioSeconds = BestSeconds(runs, prepare, [&] { return RunGioTrash(paths); });
-    if (gioSeconds < 0 || CountFiles(trash / "files") != count) {
+    if (gioSeconds < 0 || CountEntries(trash / "files") != count) {
         std::fprintf(stderr, "gio trash failed\n");
         fs::remove_all(folder);
         return 1;
