@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "files/delete_selection.h"
+#include "files/folder_entries.h"
 #include "framework/string_table.h"
 #include "fixtures/child_process.h"
 #include "fixtures/sandbox.h"
@@ -67,15 +68,7 @@ protected:
         };
         return Trasher(places);
     }
-    std::vector<std::string> Trashed() const
-    {
-        std::vector<std::string> names;
-        std::error_code error;
-        for (const auto& entry : fs::directory_iterator(root + "/data/Trash/files", error))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Trashed() const { return FolderNames(root + "/data/Trash/files"); }
 
     Sandbox sandbox;
     std::string root;

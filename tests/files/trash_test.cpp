@@ -12,27 +12,12 @@
 
 #include "files/trash.h"
 #include "fixtures/child_process.h"
+#include "files/folder_entries.h"
 #include "fixtures/sandbox.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<std::string> FolderNames(const std::string& folder)
-{
-    std::vector<std::string> names;
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-bool Exists(const std::string& path)
-{
-    struct stat status {};
-    return ::lstat(path.c_str(), &status) == 0;
-}
 
 std::string RealPath(const std::string& path)
 {
