@@ -22,6 +22,7 @@
 #include "organize_bookmarks_dialog.h"
 #include "service_client.h"
 #include "services/host_functions.h"
+#include "services/quiet_service_host.h"
 #include "services/service_host.h"
 #include "shell/item_id_list.h"
 #include "shell/settings_store.h"
@@ -30,35 +31,12 @@ namespace {
 
 // The program as the bookmark modules see it: the real host functions and settings over a
 // current folder that a test sets.
-class BookmarkHost : public ServiceHost {
+class BookmarkHost : public QuietServiceHost {
 public:
-    ServiceFileLists Files(ServiceFileScope) override { return {}; }
-    const LibraryCounts& Counts() override { return counts; }
-    const std::string& CurrentFolder() const override { return folder; }
     std::string CurrentFolderName() const override { return folderName; }
     std::vector<uint8_t> CurrentFolderData() const override { return EncodeItemIdList(folder); }
-    const std::string& CommandLine() const override { return commandLine; }
-    std::string CommandLineForAutoCapture() const override { return ""; }
-    bool IsPeriodMode() const override { return false; }
-    bool IsPreviewMode() const override { return false; }
-    bool NetPrintEnabled() const override { return false; }
-    void SetLeftWidthLimits(int, int) override {}
-    void SetDialogWindow(QWidget*) override {}
-    void ExitPaneService() override {}
-    QMenu* ProgramMenu() override { return nullptr; }
-    QMenu* ToolMenu() override { return nullptr; }
-    MenuRunState MenuRun() const override { return {}; }
-    void SetHelperMenuCount(int) override {}
-    void SetHelperMenu(int, std::string, int32_t, std::string) override {}
-    void SetProgramMenuCount(int) override {}
-    void SetProgramMenu(int, std::string, int32_t, std::string) override {}
-    void AddUpdateFile(std::string) override {}
-    void SetUpdateFolder(std::string) override {}
 
-    LibraryCounts counts;
-    std::string folder;
     std::string folderName;
-    std::string commandLine;
 };
 
 std::string LinkOf(const std::string& path)

@@ -24,6 +24,7 @@
 #include "save_as_service.h"
 #include "service_client.h"
 #include "services/host_functions.h"
+#include "services/quiet_service_host.h"
 #include "services/service_host.h"
 #include "shell/settings_store.h"
 
@@ -31,35 +32,14 @@ namespace {
 
 // The program as a module sees it: the real host functions over a fixed selection and folder,
 // recording what the module hands back.
-class SaveAsHost : public ServiceHost {
+class SaveAsHost : public QuietServiceHost {
 public:
     ServiceFileLists Files(ServiceFileScope) override { return selected; }
-    const LibraryCounts& Counts() override { return counts; }
-    const std::string& CurrentFolder() const override { return folder; }
     std::string CurrentFolderName() const override { return "photos"; }
-    std::vector<uint8_t> CurrentFolderData() const override { return {}; }
-    const std::string& CommandLine() const override { return commandLine; }
-    std::string CommandLineForAutoCapture() const override { return ""; }
-    bool IsPeriodMode() const override { return false; }
-    bool IsPreviewMode() const override { return false; }
-    bool NetPrintEnabled() const override { return false; }
-    void SetLeftWidthLimits(int, int) override {}
-    void SetDialogWindow(QWidget*) override {}
-    void ExitPaneService() override {}
-    QMenu* ProgramMenu() override { return nullptr; }
-    QMenu* ToolMenu() override { return nullptr; }
-    MenuRunState MenuRun() const override { return {}; }
-    void SetHelperMenuCount(int) override {}
-    void SetHelperMenu(int, std::string, int32_t, std::string) override {}
-    void SetProgramMenuCount(int) override {}
-    void SetProgramMenu(int, std::string, int32_t, std::string) override {}
     void AddUpdateFile(std::string path) override { updateFiles.push_back(std::move(path)); }
     void SetUpdateFolder(std::string path) override { updateFolders.push_back(std::move(path)); }
 
     ServiceFileLists selected;
-    LibraryCounts counts;
-    std::string folder;
-    std::string commandLine;
     std::vector<std::string> updateFiles;
     std::vector<std::string> updateFolders;
 };
