@@ -186,7 +186,14 @@ void MainWindow::FinishRename(const std::string& oldPath, const std::string& typ
             return;
         }
     }
-    RefreshFolder();
+    if (result.Ok()) {
+        // The renamed item keeps what was loaded for it; only its names and place change.
+        UpdateRenamedItem(item, result);
+        m_itemList.Sort();
+        ListChangedInViews();
+    } else {
+        RefreshFolder();
+    }
     ArmFolderWatch();
     SelectOnlyItemAt(result.Ok() ? verdict.newPath : oldPath);
 }
