@@ -105,13 +105,7 @@ FolderWatch::~FolderWatch()
 bool FolderWatch::Arm(const std::string& folder, std::string* error)
 {
     std::lock_guard control(m_controlMutex);
-    ++m_generation;
-    m_folder.clear();
-    Request request;
-    request.kind = RequestKind::kArm;
-    request.folder = folder;
-    request.generation = m_generation;
-    const Reply reply = Ask(request);
+    const Reply reply = AskInNewGeneration(RequestKind::kArm, folder);
     if (reply.ok)
         m_folder = reply.folder;
     else if (error)
@@ -122,21 +116,13 @@ bool FolderWatch::Arm(const std::string& folder, std::string* error)
 void FolderWatch::Suspend()
 {
     std::lock_guard control(m_controlMutex);
-    ++m_generation;
-    m_folder.clear();
-    Request request;
-    request.kind = RequestKind::kSuspend;
-    request.generation = m_generation;
-    Ask(request);
+    AskInNewGeneration(RequestKind::kSuspend, {});
 }
 
 void FolderWatch::SkipOnce()
 {
     std::lock_guard control(m_controlMutex);
-    Request request;
-    request.kind = RequestKind::kSkipOnce;
-    request.generation = m_generation;
-    Ask(request);
+    Ask({RequestKind::kSkipOnce, {}, m_generation, 0});
 }
 
 void FolderWatch::Close()
@@ -144,13 +130,15 @@ void FolderWatch::Close()
     std::lock_guard control(m_controlMutex);
     if (!m_thread.joinable())
         return;
+    AskInNewGeneration(RequestKind::kClose, {});
+    m_thread.join();
+}
+
+FolderWatch::Reply FolderWatch::AskInNewGeneration(RequestKind kind, const std::string& folder)
+{
     ++m_generation;
     m_folder.clear();
-    Request request;
-    request.kind = RequestKind::kClose;
-    request.generation = m_generation;
-    Ask(request);
-    m_thread.join();
+    return Ask({kind, folder, m_generation, 0});
 }
 
 bool FolderWatch::IsSkipping(Watch watch) const

@@ -113,6 +113,8 @@ private:
     };
 
     Reply Ask(Request request); // with m_controlMutex held
+    // Arm, Suspend and Close: what was gathered for the folder before no longer counts.
+    Reply AskInNewGeneration(RequestKind kind, const std::string& folder); // with m_controlMutex held
     void WaiterBody();
     bool Answer();
     Reply StartWatching(const std::string& folder);
