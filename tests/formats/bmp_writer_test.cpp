@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "fixtures/child_process.h"
 #include "fixtures/sandbox.h"
 #include "formats/bmp_reader.h"
 #include "formats/bmp_writer.h"
@@ -58,11 +59,16 @@ TEST(BmpWriter, RefusesWhatABitmapFileCannotHoldAndKeepsTheTargetOnFailure)
     ASSERT_EQ(WriteBmpFile(Gradient(2, 2), path), BmpWriteResult::kOk);
     const auto before = std::filesystem::file_size(path);
     EXPECT_EQ(WriteBmpFile(palette, path), BmpWriteResult::kUnsupported);
-    if (::geteuid() != 0) { // root writes into any folder
-        ::chmod(folder.c_str(), 0555);
-        EXPECT_EQ(WriteBmpFile(Gradient(7, 7), path), BmpWriteResult::kWriteFailed);
-        ::chmod(folder.c_str(), 0755);
-    }
+    // A plain user, since the superuser writes into any folder.
+    ASSERT_EQ(::chmod(sandbox.Path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+    const DibImage larger = Gradient(7, 7);
+    const int code = RunAsPlainUser(
+        [&] { return WriteBmpFile(larger, path) == BmpWriteResult::kWriteFailed ? 0 : 1; });
+    ::chmod(folder.c_str(), 0755);
+    if (code == kCannotDropPrivileges)
+        GTEST_SKIP() << "cannot run as a plain user";
+    EXPECT_EQ(code, 0);
     EXPECT_EQ(std::filesystem::file_size(path), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
 }
